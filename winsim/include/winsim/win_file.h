@@ -1,0 +1,38 @@
+// winsim: the file system calls.
+#ifndef WINSIM_WIN_FILE_H
+#define WINSIM_WIN_FILE_H
+
+#include "win_types.h"
+
+typedef struct _WIN32_FIND_DATAA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwReserved0;
+  DWORD dwReserved1;
+  CHAR cFileName[MAX_PATH];
+  CHAR cAlternateFileName[14];
+} WIN32_FIND_DATAA, *PWIN32_FIND_DATAA, *LPWIN32_FIND_DATAA;
+
+HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData);
+BOOL FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findData);
+BOOL FindClose(HANDLE findFile);
+
+DWORD GetFileAttributesA(LPCSTR fileName);
+BOOL SetFileAttributesA(LPCSTR fileName, DWORD attributes);
+BOOL DeleteFileA(LPCSTR fileName);
+BOOL MoveFileA(LPCSTR existingFileName, LPCSTR newFileName);
+BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
+BOOL CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists);
+BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES securityAttributes);
+BOOL RemoveDirectoryA(LPCSTR pathName);
+DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size);
+
+BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR string, LPCSTR fileName);
+DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultString,
+                               LPSTR returnedString, DWORD size, LPCSTR fileName);
+
+#endif  // WINSIM_WIN_FILE_H

@@ -1,0 +1,318 @@
+// winsim: operating-system profile, process paths, last error, clock and
+// the ANSI code page.
+#include <iconv.h>
+
+#include <cstring>
+
+#include "machine.h"
+
+namespace winsim {
+namespace detail {
+
+namespace {
+thread_local DWORD lastError = 0;
+
+UINT CopyOut(const std::string& text, LPSTR buffer, UINT size) {
+  if (text.size() + 1 > size) return static_cast<UINT>(text.size() + 1);
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  return static_cast<UINT>(text.size());
+}
+
+const char* IconvName(UINT codePage) {
+  switch (codePage) {
+    case 932: return "CP932";
+    case 936: return "CP936";
+    case 949: return "CP949";
+    case 950: return "BIG5";
+    case 1250: return "CP1250";
+    case 1251: return "CP1251";
+    case 1252: return "CP1252";
+    case CP_UTF8: return "UTF-8";
+    default: return nullptr;
+  }
+}
+
+// Converts one character (1 or 2 bytes) to UTF-16 code units; false when the
+// code page has no mapping for it.
+bool ConvertChar(iconv_t cd, const char* in, size_t length, std::u16string* out) {
+  char16_t units[4];
+  char* inPtr = const_cast<char*>(in);
+  char* outPtr = reinterpret_cast<char*>(units);
+  size_t inLeft = length, outLeft = sizeof units;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft != 0) return false;
+  out->append(units, (sizeof units - outLeft) / sizeof(char16_t));
+  return true;
+}
+}  // namespace
+
+void SetLastErrorInternal(DWORD error) { lastError = error; }
+
+bool IsLeadByte(unsigned char c) {
+  switch (M().acp) {
+    case 932: return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    case 936:
+    case 949:
+    case 950: return c >= 0x81 && c <= 0xFE;
+    default: return false;
+  }
+}
+
+std::string UpperAnsi(const std::string& text) {
+  std::string result = text;
+  for (size_t i = 0; i < result.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(result[i]);
+    if (IsLeadByte(c) && i + 1 < result.size()) {
+      ++i;
+      continue;
+    }
+    if (c >= 'a' && c <= 'z') result[i] = static_cast<char>(c - 'a' + 'A');
+  }
+  return result;
+}
+
+bool ContainsNoCase(const std::string& haystack, const std::string& needle) {
+  return UpperAnsi(haystack).find(UpperAnsi(needle)) != std::string::npos;
+}
+
+}  // namespace detail
+
+using namespace detail;
+
+// ---- Control API -----------------------------------------------------------
+
+void SetOs(Os os) {
+  struct Profile { DWORD platform, major, minor, build; const char* csd; };
+  static const Profile profiles[] = {
+      {VER_PLATFORM_WIN32_WINDOWS, 4, 0, 950, ""},             // Win95
+      {VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, " A "},        // Win98 SE
+      {VER_PLATFORM_WIN32_WINDOWS, 4, 90, 3000, " "},          // Me
+      {VER_PLATFORM_WIN32_NT, 3, 51, 1057, "Service Pack 5"},  // NT 3.51
+      {VER_PLATFORM_WIN32_NT, 4, 0, 1381, "Service Pack 6"},   // NT 4.0
+      {VER_PLATFORM_WIN32_NT, 5, 0, 2195, "Service Pack 4"},   // 2000
+      {VER_PLATFORM_WIN32_NT, 5, 1, 2600, "Service Pack 2"},   // XP SP2
+      {VER_PLATFORM_WIN32_NT, 5, 2, 3790, "Service Pack 1"},   // Server 2003
+      {VER_PLATFORM_WIN32_NT, 6, 0, 6002, "Service Pack 2"},   // Vista
+  };
+  const Profile& p = profiles[static_cast<int>(os)];
+  SetOsVersion(p.platform, p.major, p.minor, p.build);
+  auto lock = Lock();
+  std::strncpy(M().version.szCSDVersion, p.csd, sizeof M().version.szCSDVersion - 1);
+}
+
+void SetOsVersion(DWORD platformId, DWORD major, DWORD minor, DWORD build) {
+  auto lock = Lock();
+  OSVERSIONINFOA& v = M().version;
+  v = OSVERSIONINFOA{};
+  v.dwOSVersionInfoSize = sizeof v;
+  v.dwPlatformId = platformId;
+  v.dwMajorVersion = major;
+  v.dwMinorVersion = minor;
+  v.dwBuildNumber = platformId == VER_PLATFORM_WIN32_WINDOWS ? (major << 24 | minor << 16 | build) : build;
+}
+
+void SetCodePage(UINT acp) {
+  auto lock = Lock();
+  M().acp = acp;
+}
+
+void SetWindowsDirectory(const std::string& path) {
+  auto lock = Lock();
+  M().windowsDir = NormalizePath(path);
+  AddDirectory(M().windowsDir + "\\system32");
+}
+
+void SetModuleFileName(const std::string& path) {
+  auto lock = Lock();
+  M().moduleFileName = path;
+}
+
+void SetCurrentDirectory(const std::string& path) {
+  auto lock = Lock();
+  M().currentDir = NormalizePath(path);
+}
+
+std::string WindowsDirectory() {
+  auto lock = Lock();
+  return M().windowsDir;
+}
+
+std::string SystemDirectory() {
+  auto lock = Lock();
+  return M().windowsDir + "\\system32";
+}
+
+}  // namespace winsim
+
+// ---- Simulated calls -------------------------------------------------------
+using namespace winsim::detail;
+
+DWORD GetLastError() { return lastError; }
+
+void SetLastError(DWORD error) { lastError = error; }
+
+BOOL GetVersionExA(LPOSVERSIONINFOA info) {
+  ApiCall call("GetVersionExA", {info ? Dec(info->dwOSVersionInfoSize) : "NULL"});
+  if (auto fault = call.Fault()) {
+    SetLastError(static_cast<DWORD>(*fault));
+    return FALSE;
+  }
+  // The plain structure (148 bytes) and the EX structure (156 bytes) are
+  // accepted; any other size is refused as Windows refuses it.
+  if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) && info->dwOSVersionInfoSize != 156)) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return FALSE;
+  }
+  const DWORD size = info->dwOSVersionInfoSize;
+  *info = M().version;
+  info->dwOSVersionInfoSize = size;
+  return TRUE;
+}
+
+UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
+  ApiCall call("GetWindowsDirectoryA", {Dec(size)});
+  if (auto fault = call.Fault()) {
+    SetLastError(static_cast<DWORD>(*fault));
+    return 0;
+  }
+  return CopyOut(M().windowsDir, buffer, size);
+}
+
+UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
+  ApiCall call("GetSystemDirectoryA", {Dec(size)});
+  if (auto fault = call.Fault()) {
+    SetLastError(static_cast<DWORD>(*fault));
+    return 0;
+  }
+  return CopyOut(M().windowsDir + "\\system32", buffer, size);
+}
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
+  ApiCall call("GetModuleFileNameA", {module ? Hex(reinterpret_cast<uintptr_t>(module)) : "NULL", Dec(size)});
+  if (auto fault = call.Fault()) {
+    SetLastError(static_cast<DWORD>(*fault));
+    return 0;
+  }
+  const std::string& name = M().moduleFileName;
+  if (size == 0) return 0;
+  if (name.size() + 1 > size) {
+    // Windows XP: truncated to `size` characters, not terminated.
+    std::memcpy(buffer, name.data(), size);
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+  }
+  std::memcpy(buffer, name.c_str(), name.size() + 1);
+  return static_cast<DWORD>(name.size());
+}
+
+DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
+  ApiCall call("GetCurrentDirectoryA", {Dec(size)});
+  std::string dir = M().currentDir;
+  if (dir.size() == 2) dir += "\\";  // a drive root keeps its backslash
+  return CopyOut(dir, buffer, size);
+}
+
+void Sleep(DWORD milliseconds) {
+  ApiCall call("Sleep", {Dec(milliseconds)});
+  M().nowMs += milliseconds;
+}
+
+DWORD GetTickCount() {
+  auto lock = winsim::detail::Lock();
+  return static_cast<DWORD>(M().nowMs);
+}
+
+void GetSystemTimeAsFileTime(LPFILETIME time) {
+  auto lock = winsim::detail::Lock();
+  *time = Now();
+}
+
+LONG CompareFileTime(const FILETIME* first, const FILETIME* second) {
+  const uint64_t a = (uint64_t(first->dwHighDateTime) << 32) | first->dwLowDateTime;
+  const uint64_t b = (uint64_t(second->dwHighDateTime) << 32) | second->dwLowDateTime;
+  return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+UINT GetACP() {
+  auto lock = winsim::detail::Lock();
+  return M().acp;
+}
+
+BOOL IsDBCSLeadByte(BYTE testChar) {
+  auto lock = winsim::detail::Lock();
+  return IsLeadByte(testChar) ? TRUE : FALSE;
+}
+
+LPSTR CharNextA(LPCSTR current) {
+  auto lock = winsim::detail::Lock();
+  if (*current == '\0') return const_cast<LPSTR>(current);
+  if (IsLeadByte(static_cast<unsigned char>(*current)) && current[1] != '\0') return const_cast<LPSTR>(current + 2);
+  return const_cast<LPSTR>(current + 1);
+}
+
+LPSTR CharPrevA(LPCSTR start, LPCSTR current) {
+  auto lock = winsim::detail::Lock();
+  // Walk forward from the start, as Windows does, so that trail bytes are
+  // never mistaken for characters.
+  LPCSTR previous = start;
+  for (LPCSTR p = start; p < current && *p;) {
+    previous = p;
+    p += (IsLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') ? 2 : 1;
+  }
+  return const_cast<LPSTR>(previous);
+}
+
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiByteLength, LPWSTR wide,
+                        int wideLength) {
+  ApiCall call("MultiByteToWideChar", {Dec(codePage), Hex(flags), Arg(multiByte), Dec(multiByteLength), Dec(wideLength)});
+  if (auto fault = call.Fault()) {
+    SetLastError(static_cast<DWORD>(*fault));
+    return 0;
+  }
+  if (!multiByte || multiByteLength == 0 || wideLength < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const UINT cp = (codePage == CP_ACP || codePage == CP_THREAD_ACP || codePage == CP_OEMCP) ? M().acp : codePage;
+  const char* name = IconvName(cp);
+  if (!name) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const size_t length = multiByteLength < 0 ? std::strlen(multiByte) + 1 : static_cast<size_t>(multiByteLength);
+  iconv_t cd = iconv_open("UTF-16LE", name);
+  std::u16string result;
+  const UINT savedAcp = M().acp;
+  M().acp = cp;
+  for (size_t i = 0; i < length;) {
+    size_t n = 1;
+    if (cp == CP_UTF8) {
+      const unsigned char c = static_cast<unsigned char>(multiByte[i]);
+      n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    } else if (IsLeadByte(static_cast<unsigned char>(multiByte[i]))) {
+      n = 2;
+    }
+    if (i + n > length) n = length - i;
+    if (multiByte[i] == '\0') {
+      result.push_back(u'\0');
+    } else if (!ConvertChar(cd, multiByte + i, n, &result)) {
+      if (flags & MB_ERR_INVALID_CHARS) {
+        iconv_close(cd);
+        M().acp = savedAcp;
+        SetLastError(1113);  // ERROR_NO_UNICODE_TRANSLATION
+        return 0;
+      }
+      result.push_back(cp == 932 ? u'\x30FB' : u'?');
+    }
+    i += n;
+  }
+  M().acp = savedAcp;
+  iconv_close(cd);
+  if (wideLength == 0) return static_cast<int>(result.size());
+  if (result.size() > static_cast<size_t>(wideLength)) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  std::memcpy(wide, result.data(), result.size() * sizeof(char16_t));
+  return static_cast<int>(result.size());
+}

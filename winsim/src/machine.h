@@ -1,0 +1,155 @@
+// winsim internals: the one simulated machine and the helpers every
+// simulated call uses (lock, call log, faults, last error).
+#ifndef WINSIM_MACHINE_H
+#define WINSIM_MACHINE_H
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "winsim/control.h"
+
+namespace winsim {
+namespace detail {
+
+// ---- File system -----------------------------------------------------------
+struct Node {
+  std::string name;       // long name as created
+  std::string shortName;  // 8.3 name (equal to name when the name is 8.3)
+  bool directory = false;
+  std::vector<uint8_t> data;
+  DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
+  FILETIME creationTime{};
+  FILETIME writeTime{};
+  DWORD inUseError = 0;  // non-zero: in use, operations fail with this error
+  Node* parent = nullptr;
+  std::map<std::string, std::unique_ptr<Node>> children;  // key: upper-cased long name
+};
+
+struct FindHandle {
+  std::vector<WIN32_FIND_DATAA> entries;
+  size_t next = 0;
+};
+
+struct Module {
+  std::string name;  // lower case file name, e.g. "setupapi.dll"
+  bool present = true;
+  std::map<std::string, FARPROC> exports;
+  std::map<std::string, bool> exportPresent;
+  int loadCount = 0;
+};
+
+struct RegValue {
+  std::string name;
+  DWORD type = REG_NONE;
+  std::vector<uint8_t> data;
+};
+struct RegKey {
+  std::string name;
+  std::map<std::string, RegValue> values;  // key: upper-cased name
+};
+
+struct FaultRule {
+  std::string call;
+  std::string match;
+  int64_t error = 0;
+  int skip = 0;
+  int times = -1;
+};
+
+struct OpenFile;  // an LZ32 or plain file handle, defined by the LZ area
+
+struct Machine {
+  std::recursive_mutex mutex;
+
+  // Operating system and process
+  OSVERSIONINFOA version{};
+  UINT acp = 932;
+  std::string windowsDir;
+  std::string moduleFileName;
+  std::string currentDir;
+
+  // Time
+  uint64_t nowMs = 0;
+
+  // Faults and call log
+  std::vector<FaultRule> faults;
+  std::vector<Call> calls;
+
+  // File system: one root node per drive letter (upper case)
+  std::map<char, std::unique_ptr<Node>> drives;
+  bool diskLimited = false;
+  uint64_t diskFree = 0;
+
+  // Handles
+  uintptr_t nextHandle = 0x1000;
+  std::map<uintptr_t, FindHandle> finds;
+  std::map<int, std::shared_ptr<OpenFile>> lzFiles;
+  int nextLzHandle = 1;
+
+  // Registry: keys by upper-cased full path, e.g. "HKLM\SYSTEM\..."
+  std::map<std::string, RegKey> registry;
+  std::map<uintptr_t, std::string> openKeys;
+
+  // Modules
+  std::map<std::string, Module> modules;  // key: lower-case file name
+  std::map<uintptr_t, std::string> moduleHandles;
+  int foreignLoads = 0;
+};
+
+Machine& M();
+std::unique_lock<std::recursive_mutex> Lock();
+
+// Every simulated call: takes the machine lock, logs the call, and tells
+// whether an injected fault applies.
+class ApiCall {
+ public:
+  ApiCall(const char* name, std::vector<std::string> args);
+  // The injected error for this call, if any.
+  std::optional<int64_t> Fault() const { return fault_; }
+
+ private:
+  std::unique_lock<std::recursive_mutex> lock_;
+  std::optional<int64_t> fault_;
+};
+
+std::string Arg(LPCSTR text);  // quoted text, or NULL
+std::string Hex(uint64_t value);
+std::string Dec(int64_t value);
+
+// Code page helpers (for the current ANSI code page)
+bool IsLeadByte(unsigned char c);
+std::string UpperAnsi(const std::string& text);  // ASCII letters only, DBCS-aware
+bool ContainsNoCase(const std::string& haystack, const std::string& needle);
+
+// File system helpers shared by the areas
+FILETIME Now();
+std::string NormalizePath(const std::string& path);  // absolute, backslashes, no . or ..
+std::vector<std::string> SplitComponents(const std::string& normalized);
+Node* FindNode(const std::string& path);        // by long or short names; null if absent
+Node* FindParentDir(const std::string& path, std::string* leaf);  // null if parent missing
+std::string FullPathOf(const Node* node);
+// Creates or truncates a file with content; checks the disk limit and in-use
+// state. Returns 0 or a Win32 error.
+DWORD WriteFileNode(const std::string& path, const std::vector<uint8_t>& data, Node** result);
+DWORD DeleteFileNode(const std::string& path);
+// Renames a file or directory; `replace` allows an existing file target.
+DWORD MoveNode(const std::string& source, const std::string& target, bool replace);
+uint64_t DiskUsed();
+uint64_t DiskFreeBytes();  // UINT64_MAX when the disk is unlimited
+void ResetFileSystem();
+
+void ResetRegistry();
+void ResetModules();
+void RegisterExport(const std::string& module, const std::string& function, FARPROC proc);
+
+void SetLastErrorInternal(DWORD error);
+
+}  // namespace detail
+}  // namespace winsim
+
+#endif  // WINSIM_MACHINE_H

@@ -1,0 +1,156 @@
+// winsim: modules loaded at run time. The simulated system modules live in
+// the system directory; a DLL file found elsewhere on the search path (for
+// example one planted beside the tool) is loaded as a foreign module that
+// exports nothing, and counted, so tests can see that it was reached.
+#include <algorithm>
+
+#include "machine.h"
+
+namespace winsim {
+namespace detail {
+
+namespace {
+
+const uintptr_t kForeignModuleBase = 0x70000000;
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+std::string LeafOf(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+HMODULE HandleFor(const std::string& key) {
+  size_t index = 0;
+  for (const auto& module : M().modules) {
+    if (module.first == key) break;
+    ++index;
+  }
+  const uintptr_t id = 0x10000000 + index * 0x100000;
+  M().moduleHandles[id] = key;
+  return reinterpret_cast<HMODULE>(id);
+}
+
+HMODULE LoadForeign() {
+  const uintptr_t id = kForeignModuleBase + static_cast<uintptr_t>(++M().foreignLoads) * 0x10000;
+  M().moduleHandles[id] = "";
+  return reinterpret_cast<HMODULE>(id);
+}
+
+HMODULE LoadSystem(const std::string& leaf) {
+  auto it = M().modules.find(Lower(leaf));
+  if (it == M().modules.end() || !it->second.present) return nullptr;
+  ++it->second.loadCount;
+  return HandleFor(it->first);
+}
+
+}  // namespace
+
+void ResetModules() {
+  M().modules.clear();
+  M().moduleHandles.clear();
+  M().foreignLoads = 0;
+}
+
+void RegisterExport(const std::string& module, const std::string& function, FARPROC proc) {
+  Module& m = M().modules[Lower(module)];
+  m.name = Lower(module);
+  m.exports[function] = proc;
+  m.exportPresent[function] = true;
+}
+
+}  // namespace detail
+
+using namespace detail;
+
+void SetModulePresent(const std::string& module, bool present) {
+  auto lock = Lock();
+  M().modules[Lower(module)].present = present;
+}
+
+void SetExportPresent(const std::string& module, const std::string& function, bool present) {
+  auto lock = Lock();
+  M().modules[Lower(module)].exportPresent[function] = present;
+}
+
+int ModuleLoadCount(const std::string& module) {
+  auto lock = Lock();
+  auto it = M().modules.find(Lower(module));
+  return it == M().modules.end() ? 0 : it->second.loadCount;
+}
+
+int ForeignModuleLoads() {
+  auto lock = Lock();
+  return M().foreignLoads;
+}
+
+}  // namespace winsim
+
+using namespace winsim::detail;
+
+HMODULE LoadLibraryA(LPCSTR fileName) {
+  ApiCall call("LoadLibraryA", {Arg(fileName)});
+  if (auto fault = call.Fault()) {
+    SetLastError(static_cast<DWORD>(*fault));
+    return nullptr;
+  }
+  if (!fileName || !*fileName) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  std::string name = fileName;
+  if (LeafOf(name).find('.') == std::string::npos) name += ".dll";
+  const std::string leaf = LeafOf(name);
+  const std::string systemDir = UpperAnsi(M().windowsDir + "\\system32");
+
+  HMODULE module = nullptr;
+  if (name.find_first_of("\\/") != std::string::npos) {
+    // A path: exactly that file.
+    const std::string full = NormalizePath(name);
+    const std::string dir = UpperAnsi(full.substr(0, full.rfind('\\')));
+    if (dir == systemDir) module = LoadSystem(leaf);
+    if (!module && FindNode(full) && !(dir == systemDir && M().modules.count(Lower(leaf)))) module = LoadForeign();
+  } else {
+    // A bare name: the application's directory first, then the system
+    // directory, the Windows directory and the current directory.
+    const std::string& exe = M().moduleFileName;
+    const std::string appDir = exe.substr(0, exe.rfind('\\') == std::string::npos ? 0 : exe.rfind('\\'));
+    if (!appDir.empty() && FindNode(appDir + "\\" + leaf)) {
+      module = LoadForeign();
+    } else if ((module = LoadSystem(leaf)) == nullptr) {
+      if (FindNode(M().windowsDir + "\\" + leaf) || FindNode(M().currentDir + "\\" + leaf)) module = LoadForeign();
+    }
+  }
+  if (!module) SetLastError(ERROR_MOD_NOT_FOUND);
+  return module;
+}
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR procName) {
+  ApiCall call("GetProcAddress", {Hex(reinterpret_cast<uintptr_t>(module)), Arg(procName)});
+  auto handle = M().moduleHandles.find(reinterpret_cast<uintptr_t>(module));
+  if (handle == M().moduleHandles.end()) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  auto it = M().modules.find(handle->second);
+  if (it == M().modules.end() || !procName || !it->second.exports.count(procName) || !it->second.exportPresent[procName]) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
+  return it->second.exports[procName];
+}
+
+BOOL FreeLibrary(HMODULE module) {
+  ApiCall call("FreeLibrary", {Hex(reinterpret_cast<uintptr_t>(module))});
+  auto handle = M().moduleHandles.find(reinterpret_cast<uintptr_t>(module));
+  if (handle == M().moduleHandles.end()) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  auto it = M().modules.find(handle->second);
+  if (it != M().modules.end() && it->second.loadCount > 0) --it->second.loadCount;
+  return TRUE;
+}

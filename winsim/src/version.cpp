@@ -1,0 +1,2 @@
+// winsim: version resources read from PE files (placeholder until the area lands).
+#include "machine.h"
