@@ -13,19 +13,18 @@ namespace {
 const char* kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 const char* kPendingValue = "PendingFileRenameOperations";
 
-std::vector<std::string> SplitMultiString(const std::vector<uint8_t>& data) {
+// The raw value holds pairs of NUL-terminated strings (the target may be
+// empty) and ends with one more NUL where a source would begin.
+std::vector<std::string> SplitPairs(const std::vector<uint8_t>& data) {
   std::vector<std::string> items;
-  std::string current;
-  for (uint8_t byte : data) {
-    if (byte == 0) {
-      items.push_back(current);
-      current.clear();
-    } else {
-      current += static_cast<char>(byte);
-    }
+  size_t i = 0;
+  while (i < data.size()) {
+    std::string current;
+    while (i < data.size() && data[i] != 0) current += static_cast<char>(data[i++]);
+    ++i;
+    if (current.empty() && items.size() % 2 == 0) break;  // the list's end
+    items.push_back(current);
   }
-  // The list ends with an empty string (the double terminator).
-  if (!items.empty() && items.back().empty()) items.pop_back();
   return items;
 }
 
@@ -92,8 +91,8 @@ std::vector<PendingMove> PendingFileRenameOperations() {
   std::vector<uint8_t> data;
   std::vector<PendingMove> moves;
   if (!RegistryValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, nullptr, &data)) return moves;
-  const std::vector<std::string> items = SplitMultiString(data);
-  for (size_t i = 0; i + 1 < items.size() || i < items.size(); i += 2)
+  const std::vector<std::string> items = SplitPairs(data);
+  for (size_t i = 0; i < items.size(); i += 2)
     moves.push_back(PendingMove{items[i], i + 1 < items.size() ? items[i + 1] : std::string()});
   return moves;
 }
@@ -175,8 +174,7 @@ BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
     std::vector<uint8_t> data;
     DWORD type = REG_MULTI_SZ;
     winsim::RegistryValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, &type, &data);
-    while (!data.empty() && data.back() == 0) data.pop_back();
-    if (!data.empty()) data.push_back(0);
+    if (!data.empty()) data.pop_back();  // drop the list's final NUL, append, end it again
     auto append = [&data](const std::string& text) {
       data.insert(data.end(), text.begin(), text.end());
       data.push_back(0);
