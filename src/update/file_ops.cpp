@@ -1,1 +1,82 @@
+#include "update/file_ops.h"
+
+#include <cstdio>
+
+#include "common/mbstring.h"
+#include "common/unique_handle.h"
+#include "update/path_utils.h"
 #include "win32api.h"
+
+namespace {
+
+const int kNumberedNames = 1000;
+
+}  // namespace
+
+int FileExists(const std::string& path) {
+  if (path.empty()) return 0;
+  WIN32_FIND_DATAA data;
+  kv::UniqueFindHandle find(FindFirstFileA(path.c_str(), &data));
+  return find.valid() ? 1 : 0;
+}
+
+int ForceDeleteFile(const std::string& path) {
+  if (!FileExists(path)) return 0;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  return DeleteFileA(path.c_str()) ? 1 : -1;
+}
+
+int MoveFileOver(const std::string& source, const std::string& target) {
+  if (!FileExists(source)) return -3;
+  const int deleted = ForceDeleteFile(target);
+  if (deleted == -1) return -1;
+  if (!MoveFileA(source.c_str(), target.c_str())) return -2;
+  return deleted;
+}
+
+int CreateDirectoryTree(const std::string& path) {
+  if (path.empty()) return -2;
+  std::string directory = path;
+  RemoveBackslash(directory);
+  if (directory.size() == 2 && directory[1] == ':') return -1;
+
+  WIN32_FIND_DATAA data;
+  kv::UniqueFindHandle find(FindFirstFileA(directory.c_str(), &data));
+  if (find.valid()) {
+    find.reset();
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return -3;
+  }
+
+  if (CreateDirectoryA(directory.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
+  const size_t slash = kv::FindLastChar(directory, '\\');
+  const std::string parent = slash == std::string::npos ? std::string() : directory.substr(0, slash);
+  if (parent.empty()) return -2;
+  const int made = CreateDirectoryTree(parent);
+  if (made <= -2) return made;
+  return CreateDirectoryA(directory.c_str(), nullptr) ? 0 : -2;
+}
+
+bool MakeNumberedName(const std::string& installedPath, std::string& name) {
+  name.clear();
+  // The number replaces the extension of the file name only: a dot in a
+  // directory name must not move the staging copy out of its directory.
+  std::string directory, fileName;
+  SplitPath(installedPath, directory, fileName);
+  const size_t dot = kv::FindLastChar(fileName, '.');
+  const std::string stem = directory + (dot == std::string::npos ? fileName + "." : fileName.substr(0, dot + 1));
+
+  for (int n = 0; n < kNumberedNames; ++n) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "000%d", n);
+    const std::string text = digits;
+    const std::string candidate = stem + text.substr(text.size() - 3);
+    if (!FileExists(candidate)) {
+      name = candidate;
+      return true;
+    }
+  }
+  return false;
+}

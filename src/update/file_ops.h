@@ -1,0 +1,39 @@
+// File operations of the update: existence, forced deletion, moving over an
+// existing file, directory trees and numbered staging names.
+//
+// Every operation reports a small signed code; none throws or passes a
+// platform error on.
+#ifndef KV_UPDATE_FILE_OPS_H
+#define KV_UPDATE_FILE_OPS_H
+
+#include <string>
+
+// 1 when a file or directory of that name exists, 0 otherwise (also for an
+// empty path).
+int FileExists(const std::string& path);
+
+// Deletes a file, clearing its read-only attribute first.
+// 1 deleted, 0 there was nothing to delete, -1 the delete failed.
+int ForceDeleteFile(const std::string& path);
+
+// Renames `source` to `target`, deleting an existing target first.
+// 1 an existing target was replaced, 0 moved to a new name, -1 the existing
+// target could not be deleted (the source is untouched), -2 the rename
+// failed, -3 the source does not exist.
+int MoveFileOver(const std::string& source, const std::string& target);
+
+// Makes a directory and any missing parents (a trailing backslash is
+// allowed). 0 the directory exists or was made, -1 the path is a bare drive
+// ("C:"), -2 empty path or creation failed, -3 a file has that name.
+int CreateDirectoryTree(const std::string& path);
+
+// The staging name for an installed file: its path with the extension
+// replaced by the first free number of 000 to 999 (ZAMPUX.DLL gives
+// ZAMPUX.000, ZAMPUX.001, ...), always beside the installed file. A file name
+// without an extension gets the number appended as one ("NAME.000").
+// Returns false and leaves `name` empty when all 1000 names are taken: an
+// existing candidate may be a staging copy waiting for the next start of
+// Windows, so none is ever handed out for writing.
+bool MakeNumberedName(const std::string& installedPath, std::string& name);
+
+#endif  // KV_UPDATE_FILE_OPS_H

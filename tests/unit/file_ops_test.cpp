@@ -1,0 +1,130 @@
+// Existence, forced deletion, moving over a file, directory trees and the
+// numbered staging names.
+#include "sim_fixture.h"
+#include "update/file_ops.h"
+#include "win32api.h"
+
+namespace {
+
+const char* kSys = "C:\\WINDOWS\\system32";
+
+class FileOpsTest : public SimTest {};
+
+TEST_F(FileOpsTest, FileExistsForFilesAndDirectoriesAndClosesItsSearch) {
+  winsim::AddFile("C:\\a.txt", "a");
+  EXPECT_EQ(FileExists("C:\\a.txt"), 1);
+  EXPECT_EQ(FileExists(kSys), 1);
+  EXPECT_EQ(FileExists("C:\\missing.txt"), 0);
+  EXPECT_EQ(FileExists(""), 0);
+  EXPECT_TRUE(winsim::CallsTo("FindFirstFileA").size() == 3u);  // none for the empty path
+  EXPECT_EQ(winsim::OpenHandleCount(), 0);
+}
+
+TEST_F(FileOpsTest, ForceDeleteFileCodes) {
+  EXPECT_EQ(ForceDeleteFile("C:\\missing.txt"), 0);
+  EXPECT_TRUE(winsim::CallsTo("DeleteFileA").empty());
+
+  winsim::AddFile("C:\\ro.txt", "r");
+  winsim::SetAttributes("C:\\ro.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(ForceDeleteFile("C:\\ro.txt"), 1);
+  EXPECT_FALSE(winsim::Exists("C:\\ro.txt"));
+  const auto set = winsim::CallsTo("SetFileAttributesA");
+  ASSERT_EQ(set.size(), 1u);
+  EXPECT_EQ(set[0].args[1], "0x2");  // only the read-only bit is cleared
+
+  winsim::AddFile("C:\\busy.txt", "b");
+  winsim::SetInUse("C:\\busy.txt", ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(ForceDeleteFile("C:\\busy.txt"), -1);
+  EXPECT_TRUE(winsim::Exists("C:\\busy.txt"));
+}
+
+TEST_F(FileOpsTest, MoveFileOverCodes) {
+  EXPECT_EQ(MoveFileOver("C:\\none", "C:\\t"), -3);
+
+  winsim::AddFile("C:\\s1", "one");
+  EXPECT_EQ(MoveFileOver("C:\\s1", "C:\\t"), 0);
+  EXPECT_EQ(winsim::FileText("C:\\t"), "one");
+
+  winsim::AddFile("C:\\s2", "two");
+  winsim::SetAttributes("C:\\t", FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(MoveFileOver("C:\\s2", "C:\\t"), 1);
+  EXPECT_EQ(winsim::FileText("C:\\t"), "two");
+  EXPECT_FALSE(winsim::Exists("C:\\s2"));
+
+  winsim::AddFile("C:\\s3", "three");
+  winsim::SetInUse("C:\\t", ERROR_ACCESS_DENIED);
+  EXPECT_EQ(MoveFileOver("C:\\s3", "C:\\t"), -1);
+  EXPECT_EQ(winsim::FileText("C:\\s3"), "three");  // the source stays
+  EXPECT_EQ(winsim::FileText("C:\\t"), "two");
+
+  winsim::ClearInUse("C:\\t");
+  winsim::InjectFault("MoveFileA", ERROR_ACCESS_DENIED);
+  EXPECT_EQ(MoveFileOver("C:\\s3", "C:\\t"), -2);
+  EXPECT_FALSE(winsim::Exists("C:\\t"));  // the target was already deleted
+  EXPECT_TRUE(winsim::Exists("C:\\s3"));
+}
+
+TEST_F(FileOpsTest, CreateDirectoryTreeCodes) {
+  EXPECT_EQ(CreateDirectoryTree(""), -2);
+  EXPECT_EQ(CreateDirectoryTree("C:\\"), -1);
+  EXPECT_EQ(CreateDirectoryTree("C:"), -1);
+  EXPECT_EQ(CreateDirectoryTree("C:\\WINDOWS\\system32\\"), 0);
+
+  EXPECT_EQ(CreateDirectoryTree("C:\\a\\b\\c\\"), 0);
+  EXPECT_TRUE(winsim::IsDirectory("C:\\a\\b\\c"));
+
+  winsim::AddFile("C:\\file.txt", "f");
+  EXPECT_EQ(CreateDirectoryTree("C:\\file.txt"), -3);
+  EXPECT_EQ(CreateDirectoryTree("C:\\file.txt\\sub\\"), -3);  // a file in the way of a parent
+
+  winsim::InjectFault("CreateDirectoryA", ERROR_ACCESS_DENIED);
+  EXPECT_EQ(CreateDirectoryTree("C:\\x\\y"), -2);
+  EXPECT_FALSE(winsim::Exists("C:\\x"));
+}
+
+TEST_F(FileOpsTest, CreateDirectoryTreeWithoutParentFails) {
+  winsim::InjectFault("CreateDirectoryA", ERROR_ACCESS_DENIED);
+  EXPECT_EQ(CreateDirectoryTree("relative"), -2);
+}
+
+TEST_F(FileOpsTest, NumberedNamesReplaceTheExtensionBesideTheFile) {
+  std::string name;
+  ASSERT_TRUE(MakeNumberedName("C:\\WINDOWS\\system32\\ZAMPUX.DLL", name));
+  EXPECT_EQ(name, "C:\\WINDOWS\\system32\\ZAMPUX.000");
+
+  winsim::AddFile("C:\\WINDOWS\\system32\\ZAMPUX.000", "left over");
+  winsim::AddFile("C:\\WINDOWS\\system32\\ZAMPUX.001", "left over");
+  ASSERT_TRUE(MakeNumberedName("C:\\WINDOWS\\system32\\ZAMPUX.DLL", name));
+  EXPECT_EQ(name, "C:\\WINDOWS\\system32\\ZAMPUX.002");
+}
+
+TEST_F(FileOpsTest, NumberedNameStaysInTheDirectoryOfAFileWithoutExtension) {
+  std::string name;
+  ASSERT_TRUE(MakeNumberedName("C:\\dir.old\\README", name));
+  EXPECT_EQ(name, "C:\\dir.old\\README.000");
+  ASSERT_TRUE(MakeNumberedName("README", name));
+  EXPECT_EQ(name, "README.000");
+}
+
+TEST_F(FileOpsTest, NumberedNameIgnoresATrailByteThatLooksLikeABackslash) {
+  // "C:\ソ.x\FILE.DLL": the dot inside the directory must not be taken.
+  std::string name;
+  ASSERT_TRUE(MakeNumberedName("C:\\\x83\x5C.x\\FILE.DLL", name));
+  EXPECT_EQ(name, "C:\\\x83\x5C.x\\FILE.000");
+}
+
+TEST_F(FileOpsTest, NoNumberedNameWhenAllAreTaken) {
+  for (int n = 0; n < 1000; ++n) {
+    char ext[8];
+    std::snprintf(ext, sizeof ext, "%03d", n);
+    winsim::AddFile(std::string("C:\\d\\F.") + ext, "x");
+  }
+  std::string name = "stale";
+  EXPECT_FALSE(MakeNumberedName("C:\\d\\F.DLL", name));
+  EXPECT_EQ(name, "");
+  winsim::AddFile("C:\\e\\F.999", "x");
+  ASSERT_TRUE(MakeNumberedName("C:\\e\\F.DLL", name));
+  EXPECT_EQ(name, "C:\\e\\F.000");
+}
+
+}  // namespace
