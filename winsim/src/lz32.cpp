@@ -19,7 +19,9 @@ namespace {
 const INT kFirstCompressedHandle = 0x400;
 const INT kCompressedHandles = 16;
 const INT kFirstPlainHandle = 0x20;
-// LZCopy moves the data in pieces of this size; each piece is one write.
+// LZCopy moves the data in pieces of this size, each one write, so a full
+// disk leaves a destination of whole pieces. This is Wine's buffer; the size
+// Windows' LZ32 uses is not known.
 const size_t kCopyBuffer = 1000;
 const WORD kShareModes = 0x70;
 const DWORD kErrorInvalidData = 13;  // ERROR_INVALID_DATA

@@ -53,20 +53,29 @@ DWORD PlainCopy(const std::string& source, const std::string& target) {
   return ERROR_SUCCESS;
 }
 
+// An LZ32 handle closed when it goes out of scope.
+class LzHandle {
+ public:
+  explicit LzHandle(INT handle) : handle_(handle) {}
+  ~LzHandle() {
+    if (handle_ >= 0) LzClose(handle_);
+  }
+  LzHandle(const LzHandle&) = delete;
+  LzHandle& operator=(const LzHandle&) = delete;
+  INT get() const { return handle_; }
+
+ private:
+  INT handle_;
+};
+
 DWORD ExpandLz(const std::string& source, const std::string& target) {
   OFSTRUCT sourceOf{};
   OFSTRUCT targetOf{};
-  const INT in = LzOpen(source, &sourceOf, OF_READ);
-  if (in < 0) return ERROR_FILE_NOT_FOUND;
-  const INT out = LzOpen(target, &targetOf, OF_CREATE);
-  if (out < 0) {
-    LzClose(in);
-    return ERROR_FILE_NOT_FOUND;
-  }
-  const LONG copied = LzCopy(in, out);
-  LzClose(in);
-  LzClose(out);
-  return copied >= 0 ? ERROR_SUCCESS : kErrorInvalidData;
+  const LzHandle in(LzOpen(source, &sourceOf, OF_READ));
+  if (in.get() < 0) return ERROR_FILE_NOT_FOUND;
+  const LzHandle out(LzOpen(target, &targetOf, OF_CREATE));
+  if (out.get() < 0) return ERROR_FILE_NOT_FOUND;
+  return LzCopy(in.get(), out.get()) >= 0 ? ERROR_SUCCESS : kErrorInvalidData;
 }
 
 DWORD ExtractCabinet(const std::string& source, const std::string& target) {
