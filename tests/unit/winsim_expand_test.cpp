@@ -241,6 +241,17 @@ TEST_F(ExpandTest, LzExpandsSzddThroughACompressedHandle) {
   EXPECT_EQ(winsim::OpenHandleCount(), 0);
 }
 
+TEST_F(ExpandTest, LzOpenRecordsTheFilesDosDateAndTime) {
+  const std::string source = Source("A.DL_", archive::Szdd(archive::Bytes("abc")));
+  const uint64_t ticks = 132277719670000000ULL;  // 2020-03-04 05:06:07 UTC
+  winsim::SetWriteTime(source, FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)});
+  OFSTRUCT of{};
+  const INT in = Open(source, OF_READ, &of);
+  EXPECT_EQ(of.Reserved1, ((2020 - 1980) << 9) | (3 << 5) | 4);
+  EXPECT_EQ(of.Reserved2, (5 << 11) | (6 << 5) | (7 / 2));
+  LZClose(in);
+}
+
 TEST_F(ExpandTest, LzExpandsWhatMscompressWrote) {
   const Bytes original = DataFile("lzsample.txt");
   const Bytes compressed = DataFile("lzsample.tx_");
