@@ -1,0 +1,391 @@
+// Expansion of compressed files on the simulated Windows: setupapi's
+// SetupDecompressOrCopyFileA and LZ32, as Wine's implementations behave.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "archive_builder.h"
+#include "sim_fixture.h"
+#include "win32api.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+typedef DWORD(WINAPI* DecompressFn)(PCSTR, PCSTR, PUINT);
+
+const char* const kDir = "C:\\SRC";
+
+bool SameTime(FILETIME a, FILETIME b) {
+  return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+Bytes Pattern(size_t size) {
+  Bytes data(size);
+  for (size_t i = 0; i < size; ++i) data[i] = static_cast<uint8_t>(i * 7 + i / 251);
+  return data;
+}
+
+// A file of the test data folder, beside this source's folder.
+Bytes DataFile(const std::string& name) {
+  std::string here = __FILE__;
+  const size_t slash = here.find_last_of("/\\");
+  const std::string path = here.substr(0, slash) + "/../data/" + name;
+  Bytes data;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    for (int c; (c = std::fgetc(file)) != EOF;) data.push_back(static_cast<uint8_t>(c));
+    std::fclose(file);
+  }
+  return data;
+}
+
+class ExpandTest : public SimTest {
+ protected:
+  // Puts a source file in place, then lets time pass, so that a target
+  // written now has a different time from the source.
+  std::string Source(const std::string& name, const Bytes& content) {
+    const std::string path = std::string(kDir) + "\\" + name;
+    winsim::AddFile(path, content);
+    sourceTime_ = winsim::WriteTime(path);
+    winsim::AdvanceClock(60 * 60 * 1000);
+    return path;
+  }
+
+  // The setup function, reached the way a program reaches it.
+  DWORD Decompress(const std::string& source, const std::string& target, PUINT type = nullptr) {
+    HMODULE module = LoadLibraryA("setupapi.dll");
+    if (!module) return ~0u;
+    auto fn = reinterpret_cast<DecompressFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "SetupDecompressOrCopyFileA")));
+    const DWORD result = fn ? fn(source.c_str(), target.c_str(), type) : ~0u;
+    FreeLibrary(module);
+    return result;
+  }
+
+  INT Open(const std::string& path, WORD style, OFSTRUCT* of = nullptr) {
+    OFSTRUCT local{};
+    std::string name = path;
+    return LZOpenFileA(&name[0], of ? of : &local, style);
+  }
+
+  // LZ expansion of source into target; the handles are closed again.
+  LONG LzExpand(const std::string& source, const std::string& target) {
+    const INT in = Open(source, OF_READ);
+    if (in < 0) return in;
+    const INT out = Open(target, OF_CREATE);
+    if (out < 0) {
+      LZClose(in);
+      return out;
+    }
+    const LONG result = LZCopy(in, out);
+    LZClose(in);
+    LZClose(out);
+    return result;
+  }
+
+  FILETIME sourceTime_{};
+};
+
+// ---- SetupDecompressOrCopyFileA ------------------------------------------
+
+TEST_F(ExpandTest, SetupExpandsSzddWithTheSourcesTime) {
+  const Bytes content = Pattern(5000);
+  const std::string source = Source("ZAMPUX.DL_", archive::Szdd(content, 'L'));
+  EXPECT_EQ(Decompress(source, "C:\\OUT.DLL"), static_cast<DWORD>(NO_ERROR));
+  EXPECT_EQ(winsim::FileContent("C:\\OUT.DLL"), content);
+  EXPECT_TRUE(SameTime(winsim::WriteTime("C:\\OUT.DLL"), sourceTime_));
+  EXPECT_EQ(winsim::OpenHandleCount(), 0);
+  EXPECT_EQ(winsim::ModuleLoadCount("setupapi.dll"), 0);
+}
+
+TEST_F(ExpandTest, SetupExtractsOnlyTheFirstCabinetFileAtTheTimeOfExtraction) {
+  const Bytes first = Pattern(70000);  // spans several data blocks
+  const std::string source = Source("PACK.CAB", archive::Cabinet({{"first.bin", first}, {"second.txt", archive::Bytes("second")}}, 4096));
+  EXPECT_EQ(Decompress(source, "C:\\first.bin"), static_cast<DWORD>(NO_ERROR));
+  EXPECT_EQ(winsim::FileContent("C:\\first.bin"), first);
+  EXPECT_FALSE(winsim::Exists("C:\\second.txt"));
+  EXPECT_TRUE(SameTime(winsim::WriteTime("C:\\first.bin"), winsim::NowFileTime()));
+  EXPECT_FALSE(SameTime(winsim::WriteTime("C:\\first.bin"), sourceTime_));
+}
+
+TEST_F(ExpandTest, SetupCabinetOverALongerTargetLeavesItsTail) {
+  winsim::AddFile("C:\\T.TXT", "0123456789");
+  const std::string source = Source("A.CAB", archive::Cabinet({{"a.txt", archive::Bytes("abc")}}));
+  EXPECT_EQ(Decompress(source, "C:\\T.TXT"), static_cast<DWORD>(NO_ERROR));
+  EXPECT_EQ(winsim::FileText("C:\\T.TXT"), "abc3456789");
+  // The LZ route truncates instead.
+  const std::string szdd = Source("A.TX_", archive::Szdd(archive::Bytes("xy")));
+  EXPECT_EQ(Decompress(szdd, "C:\\T.TXT"), static_cast<DWORD>(NO_ERROR));
+  EXPECT_EQ(winsim::FileText("C:\\T.TXT"), "xy");
+}
+
+TEST_F(ExpandTest, SetupCopiesUncompressedFilesUnchanged) {
+  // Plain text; shorter than a signature; the bare eight-byte SZDD signature
+  // (taken for LZ, but too short for a header, so copied raw); an SZDD file
+  // with an unknown method is the exception: LZ32 copies nothing of it.
+  const std::vector<Bytes> inputs = {archive::Bytes("plain text, not compressed"), archive::Bytes("abc"),
+                                     archive::Bytes("SZDD\x88\xF0\x27\x33")};
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    const std::string source = Source("IN" + std::to_string(i), inputs[i]);
+    const std::string target = "C:\\OUT" + std::to_string(i);
+    EXPECT_EQ(Decompress(source, target), static_cast<DWORD>(NO_ERROR)) << i;
+    EXPECT_EQ(winsim::FileContent(target), inputs[i]) << i;
+    EXPECT_TRUE(SameTime(winsim::WriteTime(target), sourceTime_)) << i;
+  }
+  const std::string unknown = Source("B.EX_", archive::Szdd(archive::Bytes("abcdef"), 0, 'B'));
+  EXPECT_EQ(Decompress(unknown, "C:\\B.EXE"), static_cast<DWORD>(NO_ERROR));
+  EXPECT_TRUE(winsim::FileContent("C:\\B.EXE").empty());
+}
+
+TEST_F(ExpandTest, SetupErrorsForMissingFilesAndBadArguments) {
+  EXPECT_EQ(Decompress("C:\\NODIR\\NONE.DL_", "C:\\X"), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  const std::string szdd = Source("A.DL_", archive::Szdd(archive::Bytes("data")));
+  const std::string cab = Source("A.CAB", archive::Cabinet({{"a", archive::Bytes("data")}}));
+  const std::string plain = Source("A.TXT", archive::Bytes("data"));
+  EXPECT_EQ(Decompress("C:\\SRC\\NONE.DL_", "C:\\X"), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  // LZ32 reports any failed open as a missing file; the others pass the
+  // file system's error on.
+  EXPECT_EQ(Decompress(szdd, "C:\\NODIR\\A.DLL"), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(Decompress(cab, "C:\\NODIR\\A"), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(Decompress(plain, "C:\\NODIR\\A.TXT"), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_FALSE(winsim::Exists("C:\\NODIR"));
+
+  HMODULE module = LoadLibraryA("setupapi.dll");
+  auto fn = reinterpret_cast<DecompressFn>(reinterpret_cast<void (*)()>(GetProcAddress(module, "SetupDecompressOrCopyFileA")));
+  ASSERT_NE(fn, nullptr);
+  EXPECT_EQ(fn(nullptr, "C:\\X", nullptr), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(fn(plain.c_str(), nullptr, nullptr), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  UINT unknownType = 7;
+  EXPECT_EQ(fn(plain.c_str(), "C:\\X", &unknownType), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  FreeLibrary(module);
+  EXPECT_FALSE(winsim::Exists("C:\\X"));
+}
+
+TEST_F(ExpandTest, SetupFollowsAGivenTypeAndReportsSuccessForAnUnreadableCabinet) {
+  const std::string szdd = Source("A.DL_", archive::Szdd(archive::Bytes("data")));
+  UINT none = 0;  // FILE_COMPRESSION_NONE: copied as it is
+  EXPECT_EQ(Decompress(szdd, "C:\\RAW", &none), static_cast<DWORD>(NO_ERROR));
+  EXPECT_EQ(winsim::FileContent("C:\\RAW"), winsim::FileContent(szdd));
+  // "KWAJ" is sent to the cabinet reader, which extracts nothing.
+  const std::string kwaj = Source("A.KWJ", archive::Bytes("KWAJ\x88\xF0\x27\x33 not a cabinet"));
+  SetLastError(ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Decompress(kwaj, "C:\\K"), static_cast<DWORD>(NO_ERROR));
+  EXPECT_FALSE(winsim::Exists("C:\\K"));
+}
+
+TEST_F(ExpandTest, SetupModuleOrEntryPointCanBeAbsent) {
+  winsim::SetExportPresent("setupapi.dll", "SetupDecompressOrCopyFileA", false);
+  HMODULE module = LoadLibraryA("setupapi.dll");
+  ASSERT_NE(module, nullptr);
+  EXPECT_EQ(GetProcAddress(module, "SetupDecompressOrCopyFileA"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+  FreeLibrary(module);
+  EXPECT_EQ(winsim::ModuleLoadCount("setupapi.dll"), 0);
+
+  winsim::SetModulePresent("setupapi.dll", false);
+  EXPECT_EQ(LoadLibraryA("setupapi.dll"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+
+  // A reset brings both back.
+  winsim::Reset();
+  const std::string source = Source("A.TXT", archive::Bytes("data"));
+  EXPECT_EQ(Decompress(source, "C:\\A.TXT"), static_cast<DWORD>(NO_ERROR));
+}
+
+TEST_F(ExpandTest, SetupIsLoggedAloneAndCanBeMadeToFail) {
+  const std::string source = Source("A.DL_", archive::Szdd(archive::Bytes("data")));
+  winsim::ClearCallLog();
+  EXPECT_EQ(Decompress(source, "C:\\A.DLL"), static_cast<DWORD>(NO_ERROR));
+  const auto calls = winsim::CallsTo("SetupDecompressOrCopyFileA");
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(winsim::FormatCall(calls[0]), "SetupDecompressOrCopyFileA(\"C:\\SRC\\A.DL_\", \"C:\\A.DLL\", NULL)");
+  // Its own use of LZ32 is inside the module, not the caller's.
+  EXPECT_TRUE(winsim::CallsTo("LZOpenFileA").empty());
+  EXPECT_TRUE(winsim::CallsTo("LZCopy").empty());
+
+  winsim::InjectFault("SetupDecompressOrCopyFileA", ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(Decompress(source, "C:\\B.DLL"), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_FALSE(winsim::Exists("C:\\B.DLL"));
+}
+
+TEST_F(ExpandTest, SetupOnAFullDiskFailsAsInvalidDataAndLeavesThePartialTarget) {
+  const std::string source = Source("A.DL_", archive::Szdd(Pattern(5000)));
+  winsim::SetDiskFree(2500);
+  EXPECT_EQ(Decompress(source, "C:\\A.DLL"), 13u);  // ERROR_INVALID_DATA
+  EXPECT_EQ(winsim::FileContent("C:\\A.DLL").size(), 2000u);
+  EXPECT_EQ(winsim::OpenHandleCount(), 0);
+}
+
+// ---- LZ32 -------------------------------------------------------------------
+
+TEST_F(ExpandTest, LzExpandsSzddThroughACompressedHandle) {
+  const Bytes content = Pattern(2345);
+  const std::string source = Source("A.DL_", archive::Szdd(content));
+  OFSTRUCT of;
+  std::memset(&of, 0x55, sizeof of);
+  const INT in = Open(source, OF_READ, &of);
+  EXPECT_GE(in, 0x400);
+  EXPECT_LT(in, 0x410);
+  EXPECT_EQ(of.cBytes, sizeof(OFSTRUCT));
+  EXPECT_EQ(of.nErrCode, 0);
+  EXPECT_STREQ(of.szPathName, source.c_str());
+  const INT out = Open("C:\\A.DLL", OF_CREATE);
+  ASSERT_GE(out, 0);
+  EXPECT_EQ(LZCopy(in, out), static_cast<LONG>(content.size()));
+  // The data are used up: a second copy from the same handle gives nothing.
+  EXPECT_EQ(LZCopy(in, out), 0);
+  LZClose(in);
+  LZClose(out);
+  EXPECT_EQ(winsim::FileContent("C:\\A.DLL"), content);
+  EXPECT_TRUE(SameTime(winsim::WriteTime("C:\\A.DLL"), sourceTime_));
+  EXPECT_EQ(winsim::OpenHandleCount(), 0);
+}
+
+TEST_F(ExpandTest, LzOpenRecordsTheFilesDosDateAndTime) {
+  const std::string source = Source("A.DL_", archive::Szdd(archive::Bytes("abc")));
+  const uint64_t ticks = 132277719670000000ULL;  // 2020-03-04 05:06:07 UTC
+  winsim::SetWriteTime(source, FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)});
+  OFSTRUCT of{};
+  const INT in = Open(source, OF_READ, &of);
+  EXPECT_EQ(of.Reserved1, ((2020 - 1980) << 9) | (3 << 5) | 4);
+  EXPECT_EQ(of.Reserved2, (5 << 11) | (6 << 5) | (7 / 2));
+  LZClose(in);
+}
+
+TEST_F(ExpandTest, LzExpandsWhatMscompressWrote) {
+  const Bytes original = DataFile("lzsample.txt");
+  const Bytes compressed = DataFile("lzsample.tx_");
+  ASSERT_FALSE(original.empty());
+  ASSERT_LT(compressed.size(), original.size());
+  const std::string source = Source("LZSAMPLE.TX_", compressed);
+  EXPECT_EQ(LzExpand(source, "C:\\L.TXT"), static_cast<LONG>(original.size()));
+  EXPECT_EQ(winsim::FileContent("C:\\L.TXT"), original);
+  EXPECT_EQ(Decompress(source, "C:\\S.TXT"), static_cast<DWORD>(NO_ERROR));
+  EXPECT_EQ(winsim::FileContent("C:\\S.TXT"), original);
+}
+
+TEST_F(ExpandTest, LzStreamDecidesTheLengthNotTheHeader) {
+  const Bytes content = archive::Bytes("a stream of twenty-six...");
+  Bytes lying = archive::Szdd(content);
+  lying[10] = 3;  // the header claims 3 bytes
+  const std::string source = Source("LIE.EX_", lying);
+  EXPECT_EQ(LzExpand(source, "C:\\LIE.EXE"), static_cast<LONG>(content.size()));
+  // A stream cut after two groups of eight literals and two bytes of the
+  // third: what was there is expanded.
+  Bytes cut = archive::Szdd(content);
+  cut.resize(14 + 9 + 9 + 3);
+  const std::string truncated = Source("CUT.EX_", cut);
+  EXPECT_EQ(LzExpand(truncated, "C:\\CUT.EXE"), 18);
+  EXPECT_EQ(winsim::FileContent("C:\\CUT.EXE"), Bytes(content.begin(), content.begin() + 18));
+}
+
+TEST_F(ExpandTest, LzCopiesOtherFilesRawAndUnknownMethodsNotAtAll) {
+  const Bytes cab = archive::Cabinet({{"a", archive::Bytes("data")}});
+  const std::string source = Source("A.CAB", cab);
+  const INT in = Open(source, OF_READ);
+  EXPECT_GE(in, 0);
+  EXPECT_FALSE(in >= 0x400 && in < 0x410);
+  const INT out = Open("C:\\A.OUT", OF_CREATE);
+  EXPECT_EQ(LZCopy(in, out), static_cast<LONG>(cab.size()));
+  LZClose(in);
+  LZClose(out);
+  EXPECT_EQ(winsim::FileContent("C:\\A.OUT"), cab);
+
+  const std::string unknown = Source("B.EX_", archive::Szdd(archive::Bytes("abcdef"), 0, 'B'));
+  EXPECT_EQ(LzExpand(unknown, "C:\\B.EXE"), 0);
+  EXPECT_TRUE(winsim::FileContent("C:\\B.EXE").empty());
+  EXPECT_FALSE(SameTime(winsim::WriteTime("C:\\B.EXE"), sourceTime_));
+}
+
+TEST_F(ExpandTest, LzOpenFailureRestoresTheStructureSize) {
+  OFSTRUCT of;
+  std::memset(&of, 0x55, sizeof of);
+  EXPECT_EQ(Open("C:\\SRC\\NONE.TXT", OF_READ, &of), HFILE_ERROR);
+  EXPECT_EQ(of.cBytes, 0x55);
+  EXPECT_EQ(of.nErrCode, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(Open("C:\\NODIR\\A.TXT", OF_CREATE, &of), HFILE_ERROR);
+  EXPECT_EQ(of.nErrCode, ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(winsim::OpenHandleCount(), 0);
+}
+
+TEST_F(ExpandTest, LzFallsBackToTheCompressedName) {
+  // Reading "X.TXT" finds "X.TX_"; names without a three-letter extension
+  // get '_' appended, names without an extension "._".
+  const std::string expected[][2] = {{"X.TXT", "X.TX_"}, {"Y.AB", "Y.AB_"}, {"NOEXT", "NOEXT._"}};
+  for (const auto& names : expected) {
+    Source(names[1], archive::Szdd(archive::Bytes(names[0])));
+    OFSTRUCT of{};
+    const INT in = Open(std::string(kDir) + "\\" + names[0], OF_READ, &of);
+    EXPECT_GE(in, 0x400) << names[0];
+    EXPECT_EQ(std::string(of.szPathName), std::string(kDir) + "\\" + names[1]);
+    LZClose(in);
+  }
+  // Creation falls back too: where a directory (or a read-only file) stands,
+  // the compressed name is created and the expansion goes there.
+  winsim::AddDirectory("C:\\OUT\\A.DLL");
+  winsim::AddFile("C:\\OUT\\B.DLL", "old");
+  winsim::SetAttributes("C:\\OUT\\B.DLL", FILE_ATTRIBUTE_READONLY);
+  const std::string source = Source("A.DL_", archive::Szdd(archive::Bytes("new")));
+  EXPECT_EQ(Decompress(source, "C:\\OUT\\A.DLL"), static_cast<DWORD>(NO_ERROR));
+  EXPECT_EQ(winsim::FileText("C:\\OUT\\A.DL_"), "new");
+  EXPECT_EQ(LzExpand(source, "C:\\OUT\\B.DLL"), 3);
+  EXPECT_EQ(winsim::FileText("C:\\OUT\\B.DLL"), "old");
+  EXPECT_EQ(winsim::FileText("C:\\OUT\\B.DL_"), "new");
+}
+
+TEST_F(ExpandTest, LzFullDiskFailsAsWriteErrorWithAPartialDestination) {
+  const Bytes content = Pattern(5000);
+  const std::string source = Source("A.DL_", archive::Szdd(content));
+  winsim::SetDiskFree(3999);
+  EXPECT_EQ(LzExpand(source, "C:\\A.DLL"), LZERROR_WRITE);
+  // Whole pieces of 1000 bytes got through; the time is the writing's.
+  const Bytes written = winsim::FileContent("C:\\A.DLL");
+  EXPECT_EQ(written, Bytes(content.begin(), content.begin() + 3000));
+  EXPECT_FALSE(SameTime(winsim::WriteTime("C:\\A.DLL"), sourceTime_));
+  EXPECT_EQ(winsim::OpenHandleCount(), 0);
+}
+
+TEST_F(ExpandTest, LzHandlesAreSixteenCompressedThenPlain) {
+  const std::string source = Source("A.DL_", archive::Szdd(archive::Bytes("abc")));
+  std::vector<INT> handles;
+  for (int i = 0; i < 17; ++i) handles.push_back(Open(source, OF_READ));
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(handles[i], 0x400 + i);
+  EXPECT_GE(handles[16], 0);
+  EXPECT_FALSE(handles[16] >= 0x400 && handles[16] < 0x410);
+  EXPECT_EQ(winsim::OpenHandleCount(), 17);
+  // With every compressed handle taken, LZCopy cannot expand the plain one
+  // either, and copies nothing.
+  const INT out = Open("C:\\RAW", OF_CREATE);
+  EXPECT_EQ(LZCopy(handles[16], out), 0);
+  EXPECT_TRUE(winsim::FileContent("C:\\RAW").empty());
+  LZClose(out);
+  for (INT handle : handles) LZClose(handle);
+  EXPECT_EQ(winsim::OpenHandleCount(), 0);
+  // A closed compressed handle reads nothing; any other stray number copies 0.
+  const INT out2 = Open("C:\\RAW2", OF_CREATE);
+  EXPECT_EQ(LZCopy(0x405, out2), LZERROR_READ);
+  EXPECT_EQ(LZCopy(12345, out2), 0);
+  LZClose(out2);
+  EXPECT_EQ(winsim::OpenHandleCount(), 0);
+}
+
+TEST_F(ExpandTest, LzFaultsAreInjectedPerCall) {
+  const std::string source = Source("A.DL_", archive::Szdd(archive::Bytes("abc")));
+  winsim::InjectFault("LZOpenFileA", ERROR_ACCESS_DENIED, "A.DL_", 0, 1);
+  OFSTRUCT of{};
+  EXPECT_EQ(Open(source, OF_READ, &of), HFILE_ERROR);
+  EXPECT_EQ(of.nErrCode, ERROR_ACCESS_DENIED);
+  winsim::InjectFault("LZCopy", LZERROR_READ, "", 0, 1);
+  EXPECT_EQ(LzExpand(source, "C:\\A.DLL"), LZERROR_READ);
+  EXPECT_EQ(LzExpand(source, "C:\\A.DLL"), 3);
+  // A close that fails leaves the handle open.
+  winsim::InjectFault("LZClose", 1, "", 0, 1);
+  const INT in = Open(source, OF_READ);
+  LZClose(in);
+  EXPECT_EQ(winsim::OpenHandleCount(), 1);
+  LZClose(in);
+  EXPECT_EQ(winsim::OpenHandleCount(), 0);
+  EXPECT_EQ(winsim::CallsTo("LZClose").size(), 6u);
+}
+
+}  // namespace
