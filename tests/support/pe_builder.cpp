@@ -309,14 +309,14 @@ std::vector<uint8_t> BuildImage(const std::vector<uint8_t>* rsrc) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildVersionBlock(const VersionSpec& spec) {
+std::vector<uint8_t> BuildVersionBlock(const VersionResource& resource) {
   Bytes fixed;  // VS_FIXEDFILEINFO
   fixed.U32(0xFEEF04BD);
   fixed.U32(0x00010000);
-  fixed.U32(MakeVersionHalf(spec.fileVersion[0], spec.fileVersion[1]));
-  fixed.U32(MakeVersionHalf(spec.fileVersion[2], spec.fileVersion[3]));
-  fixed.U32(MakeVersionHalf(spec.productVersion[0], spec.productVersion[1]));
-  fixed.U32(MakeVersionHalf(spec.productVersion[2], spec.productVersion[3]));
+  fixed.U32(MakeVersionHalf(resource.fileVersion[0], resource.fileVersion[1]));
+  fixed.U32(MakeVersionHalf(resource.fileVersion[2], resource.fileVersion[3]));
+  fixed.U32(MakeVersionHalf(resource.productVersion[0], resource.productVersion[1]));
+  fixed.U32(MakeVersionHalf(resource.productVersion[2], resource.productVersion[3]));
   fixed.U32(0x3F);        // dwFileFlagsMask
   fixed.U32(0);           // dwFileFlags
   fixed.U32(0x00040004);  // VOS_NT_WINDOWS32
@@ -330,21 +330,21 @@ std::vector<uint8_t> BuildVersionBlock(const VersionSpec& spec) {
   root.value = fixed.data();
   root.valueLength = static_cast<uint16_t>(root.value.size());
 
-  if (!spec.strings.empty()) {
+  if (!resource.strings.empty()) {
     VersionNode table;
-    table.key = Hex4(spec.language) + Hex4(spec.codePage);
+    table.key = Hex4(resource.language) + Hex4(resource.codePage);
     table.text = true;
-    for (const auto& entry : spec.strings) table.children.push_back(TextNode(entry.first, entry.second));
+    for (const auto& entry : resource.strings) table.children.push_back(TextNode(entry.first, entry.second));
     VersionNode stringFileInfo;
     stringFileInfo.key = "StringFileInfo";
     stringFileInfo.text = true;
     stringFileInfo.children.push_back(table);
     root.children.push_back(stringFileInfo);
   }
-  if (spec.translation) {
+  if (resource.translation) {
     Bytes pair;
-    pair.U16(spec.language);
-    pair.U16(spec.codePage);
+    pair.U16(resource.language);
+    pair.U16(resource.codePage);
     VersionNode translation;
     translation.key = "Translation";
     translation.value = pair.data();
@@ -358,9 +358,9 @@ std::vector<uint8_t> BuildVersionBlock(const VersionSpec& spec) {
   return Serialize(root);
 }
 
-std::vector<uint8_t> BuildPeWithVersion(const VersionSpec& spec) {
+std::vector<uint8_t> BuildPeWithVersion(const VersionResource& resource) {
   const std::vector<uint8_t> rsrc =
-      BuildResourceSection({Resource{kRtVersion, 1, spec.language, BuildVersionBlock(spec)}});
+      BuildResourceSection({Resource{kRtVersion, 1, resource.language, BuildVersionBlock(resource)}});
   return BuildImage(&rsrc);
 }
 

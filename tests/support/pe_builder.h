@@ -14,7 +14,7 @@
 namespace kvtest {
 
 // The content of one version resource (VS_VERSIONINFO).
-struct VersionSpec {
+struct VersionResource {
   // major, minor, build, revision
   std::array<uint16_t, 4> fileVersion{{1, 0, 0, 0}};
   std::array<uint16_t, 4> productVersion{{1, 0, 0, 0}};
@@ -30,11 +30,11 @@ struct VersionSpec {
 };
 
 // The VS_VERSIONINFO block exactly as it is stored in the resource.
-std::vector<uint8_t> BuildVersionBlock(const VersionSpec& spec);
+std::vector<uint8_t> BuildVersionBlock(const VersionResource& resource);
 
 // A PE32 executable whose .rsrc section holds the version resource
-// (RT_VERSION, id 1, in spec.language).
-std::vector<uint8_t> BuildPeWithVersion(const VersionSpec& spec);
+// (RT_VERSION, id 1, in resource.language).
+std::vector<uint8_t> BuildPeWithVersion(const VersionResource& resource);
 
 // A PE32 executable without a version resource. With `otherResource` it
 // still has a resource section (one RT_RCDATA entry); without it, it has no

@@ -15,10 +15,10 @@ class VersionCompareTest : public SimTest {
  protected:
   // A file with a version resource, last written at `ms` on the clock.
   static void AddVersioned(const std::string& path, std::array<uint16_t, 4> version, uint64_t ms) {
-    kvtest::VersionSpec spec;
-    spec.fileVersion = version;
-    spec.productVersion = {{9, 9, 9, 9}};  // never used for the decision
-    winsim::AddFile(path, kvtest::BuildPeWithVersion(spec));
+    kvtest::VersionResource resource;
+    resource.fileVersion = version;
+    resource.productVersion = {{9, 9, 9, 9}};  // never used for the decision
+    winsim::AddFile(path, kvtest::BuildPeWithVersion(resource));
     winsim::SetWriteTime(path, winsim::FileTimeAt(ms));
   }
   static void AddUnversioned(const std::string& path, uint64_t ms) {

@@ -12,15 +12,15 @@ namespace {
 
 const char* const kExe = "C:\\KVTOOL\\ZAMWTQNT.EX_";
 
-kvtest::VersionSpec Spec() {
-  kvtest::VersionSpec spec;
-  spec.fileVersion = {{1, 2, 0, 5}};
-  spec.productVersion = {{3, 4, 5, 6}};
-  spec.strings = {{"CompanyName", "ZAM"},
+kvtest::VersionResource SampleResource() {
+  kvtest::VersionResource resource;
+  resource.fileVersion = {{1, 2, 0, 5}};
+  resource.productVersion = {{3, 4, 5, 6}};
+  resource.strings = {{"CompanyName", "ZAM"},
                   {"FileDescription", "\xE9\x80\x9A\xE4\xBF\xA1"},  // 通信 (UTF-8)
                   {"\xE8\xA1\xA8", "x"},                             // 表: 0x95 0x5C in code page 932
                   {"Empty", ""}};
-  return spec;
+  return resource;
 }
 
 class WinsimVersionTest : public SimTest {
@@ -36,8 +36,8 @@ class WinsimVersionTest : public SimTest {
 };
 
 TEST_F(WinsimVersionTest, SizeIsTwiceTheResourcePlusFourAndHandleIsZero) {
-  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(Spec()));
-  const std::vector<uint8_t> resource = kvtest::BuildVersionBlock(Spec());
+  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(SampleResource()));
+  const std::vector<uint8_t> resource = kvtest::BuildVersionBlock(SampleResource());
   DWORD handle = 0x5555;
   SetLastError(0xBEEF);
   EXPECT_EQ(GetFileVersionInfoSizeA(kExe, &handle), resource.size() * 2 + 4);
@@ -46,8 +46,8 @@ TEST_F(WinsimVersionTest, SizeIsTwiceTheResourcePlusFourAndHandleIsZero) {
 }
 
 TEST_F(WinsimVersionTest, InfoIsTheStoredBlockFollowedByItsMarker) {
-  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(Spec()));
-  const std::vector<uint8_t> resource = kvtest::BuildVersionBlock(Spec());
+  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(SampleResource()));
+  const std::vector<uint8_t> resource = kvtest::BuildVersionBlock(SampleResource());
   std::vector<BYTE> block = Read(kExe);
   EXPECT_EQ(GetLastError(), 0u);
   ASSERT_GE(block.size(), resource.size() + 4);
@@ -56,7 +56,7 @@ TEST_F(WinsimVersionTest, InfoIsTheStoredBlockFollowedByItsMarker) {
 }
 
 TEST_F(WinsimVersionTest, RootBlockIsTheFixedFileInfo) {
-  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(Spec()));
+  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(SampleResource()));
   std::vector<BYTE> block = Read(kExe);
   for (const char* root : {"\\", "", static_cast<const char*>(nullptr)}) {
     VS_FIXEDFILEINFO* fixed = nullptr;
@@ -72,9 +72,9 @@ TEST_F(WinsimVersionTest, RootBlockIsTheFixedFileInfo) {
 }
 
 TEST_F(WinsimVersionTest, HighVersionPartsAreKeptWhole) {
-  kvtest::VersionSpec spec;
-  spec.fileVersion = {{65535, 65534, 40000, 2}};
-  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(spec));
+  kvtest::VersionResource resource;
+  resource.fileVersion = {{65535, 65534, 40000, 2}};
+  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(resource));
   std::vector<BYTE> block = Read(kExe);
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
@@ -84,7 +84,7 @@ TEST_F(WinsimVersionTest, HighVersionPartsAreKeptWhole) {
 }
 
 TEST_F(WinsimVersionTest, TranslationIsLanguageThenCodePage) {
-  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(Spec()));
+  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(SampleResource()));
   std::vector<BYTE> block = Read(kExe);
   WORD* pair = nullptr;
   UINT length = 0;
@@ -95,7 +95,7 @@ TEST_F(WinsimVersionTest, TranslationIsLanguageThenCodePage) {
 }
 
 TEST_F(WinsimVersionTest, StringsComeInTheAnsiCodePageBehindTheBlock) {
-  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(Spec()));
+  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(SampleResource()));
   std::vector<BYTE> block = Read(kExe);
   const WORD blockLength = static_cast<WORD>(block[0] | (block[1] << 8));
   char* text = nullptr;
@@ -127,7 +127,7 @@ TEST_F(WinsimVersionTest, StringsComeInTheAnsiCodePageBehindTheBlock) {
 
 TEST_F(WinsimVersionTest, CharactersOutsideTheCodePageBecomeQuestionMarks) {
   winsim::SetCodePage(1252);
-  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(Spec()));
+  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(SampleResource()));
   std::vector<BYTE> block = Read(kExe);
   char* text = nullptr;
   UINT length = 0;
@@ -138,7 +138,7 @@ TEST_F(WinsimVersionTest, CharactersOutsideTheCodePageBecomeQuestionMarks) {
 }
 
 TEST_F(WinsimVersionTest, UnknownKeyFailsAndLeavesThePointer) {
-  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(Spec()));
+  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(SampleResource()));
   std::vector<BYTE> block = Read(kExe);
   for (const char* key : {"\\StringFileInfo\\041104B0\\Company", "\\StringFileInfo\\040904B0\\CompanyName", "String"}) {
     void* pointer = &block;
@@ -157,9 +157,9 @@ TEST_F(WinsimVersionTest, UnknownKeyFailsAndLeavesThePointer) {
 }
 
 TEST_F(WinsimVersionTest, BlockWithoutStringsOrTranslation) {
-  kvtest::VersionSpec spec;
-  spec.translation = false;
-  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(spec));
+  kvtest::VersionResource resource;
+  resource.translation = false;
+  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(resource));
   std::vector<BYTE> block = Read(kExe);
   void* pointer = nullptr;
   UINT length = 0;
@@ -192,8 +192,8 @@ TEST_F(WinsimVersionTest, TruncatedImagesReadAsMappedWithZerosPastTheEnd) {
   // As on Wine: a file that ends inside its resource section is read as the
   // loader maps it, zero-filled. Without the whole directory nothing is
   // found; with it, the block is there, cut short by zeros.
-  const std::vector<uint8_t> image = kvtest::BuildPeWithVersion(Spec());
-  const std::vector<uint8_t> resource = kvtest::BuildVersionBlock(Spec());
+  const std::vector<uint8_t> image = kvtest::BuildPeWithVersion(SampleResource());
+  const std::vector<uint8_t> resource = kvtest::BuildVersionBlock(SampleResource());
   const size_t data = std::search(image.begin(), image.end(), resource.begin(), resource.end()) - image.begin();
   // In the builder's layout the data entry (16 bytes) lies right before the
   // data. Cuts inside the entry or the fixed info give garbage (Wine may even
@@ -258,7 +258,7 @@ TEST_F(WinsimVersionTest, MissingFilesAndBadNames) {
 }
 
 TEST_F(WinsimVersionTest, NullArguments) {
-  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(Spec()));
+  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(SampleResource()));
   SetLastError(0xBEEF);
   EXPECT_FALSE(GetFileVersionInfoA(kExe, 0, 100, nullptr));
   EXPECT_EQ(GetLastError(), 13u);  // ERROR_INVALID_DATA
@@ -271,8 +271,8 @@ TEST_F(WinsimVersionTest, NullArguments) {
 }
 
 TEST_F(WinsimVersionTest, TooSmallBufferGetsTheBeginningAndTheCallSucceeds) {
-  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(Spec()));
-  const std::vector<uint8_t> resource = kvtest::BuildVersionBlock(Spec());
+  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(SampleResource()));
+  const std::vector<uint8_t> resource = kvtest::BuildVersionBlock(SampleResource());
   const DWORD blockLength = static_cast<DWORD>(resource.size());
   for (DWORD length : {DWORD(10), blockLength, blockLength + 3, blockLength + 4}) {
     std::vector<BYTE> block(resource.size() * 2 + 64, 0xCC);
@@ -291,7 +291,7 @@ TEST_F(WinsimVersionTest, TooSmallBufferGetsTheBeginningAndTheCallSucceeds) {
 }
 
 TEST_F(WinsimVersionTest, CallsAreLoggedAndCanBeMadeToFail) {
-  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(Spec()));
+  winsim::AddFile(kExe, kvtest::BuildPeWithVersion(SampleResource()));
   winsim::InjectFault("GetFileVersionInfoSizeA", ERROR_SHARING_VIOLATION, "ZAMWTQNT", 0, 1);
   DWORD handle = 0x5555;
   EXPECT_EQ(GetFileVersionInfoSizeA(kExe, &handle), 0u);

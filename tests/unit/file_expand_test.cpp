@@ -1,0 +1,121 @@
+// Copying and expanding shipped files: the setup API from the system
+// directory, the LZ fallback, and the failure codes.
+#include "update/file_expand.h"
+#include "update_fixture.h"
+#include "win32api.h"
+
+namespace {
+
+const char* kSetupApi = "C:\\WINDOWS\\system32\\setupapi.dll";
+const char* kSource = "C:\\KVTOOL\\ZAMPUX.DL_";
+const char* kTarget = "C:\\out\\new\\ZAMPUX.DLL";
+
+class FileExpandTest : public UpdateTest {
+ protected:
+  void SetUp() override {
+    UpdateTest::SetUp();
+    image = VersionedImage({1, 0, 0, 1});
+    Ship(kSource, image);
+  }
+  std::vector<uint8_t> image;
+};
+
+TEST_F(FileExpandTest, SetupApiIsLoadedFromTheSystemDirectoryForOneCall) {
+  EXPECT_EQ(DecompressWithSetupApi(kSource, "C:\\x.dll"), 0);
+  EXPECT_EQ(winsim::FileContent("C:\\x.dll"), image);
+  const auto loads = winsim::CallsTo("LoadLibraryA");
+  ASSERT_EQ(loads.size(), 1u);
+  EXPECT_EQ(loads[0].args[0], "\"" + std::string(kSetupApi) + "\"");
+  EXPECT_EQ(winsim::ModuleLoadCount("setupapi.dll"), 0);  // released again
+}
+
+TEST_F(FileExpandTest, APlantedSetupApiBesideTheToolIsNeverLoaded) {
+  winsim::AddFile("C:\\KVTOOL\\setupapi.dll", "planted");
+  EXPECT_EQ(DecompressWithSetupApi(kSource, "C:\\x.dll"), 0);
+  EXPECT_EQ(winsim::ForeignModuleLoads(), 0);
+}
+
+TEST_F(FileExpandTest, SetupApiUnavailableOrFailing) {
+  winsim::SetExportPresent("setupapi.dll", "SetupDecompressOrCopyFileA", false);
+  EXPECT_EQ(DecompressWithSetupApi(kSource, "C:\\x.dll"), -1);
+  EXPECT_EQ(winsim::ModuleLoadCount("setupapi.dll"), 0);
+
+  winsim::SetModulePresent("setupapi.dll", false);
+  EXPECT_EQ(DecompressWithSetupApi(kSource, "C:\\x.dll"), -1);
+
+  winsim::SetModulePresent("setupapi.dll", true);
+  winsim::SetExportPresent("setupapi.dll", "SetupDecompressOrCopyFileA", true);
+  EXPECT_EQ(DecompressWithSetupApi("C:\\missing.DL_", "C:\\x.dll"), -2);
+  EXPECT_EQ(winsim::ModuleLoadCount("setupapi.dll"), 0);
+
+  winsim::InjectFault("GetSystemDirectoryA", ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(DecompressWithSetupApi(kSource, "C:\\x.dll"), -1);
+}
+
+TEST_F(FileExpandTest, LzExpansionTakesOverWhenTheSetupApiCannot) {
+  winsim::SetModulePresent("setupapi.dll", false);
+  EXPECT_EQ(CopyOrExpandFile(kSource, kTarget, true), 0);
+  EXPECT_EQ(winsim::FileContent(kTarget), image);
+  EXPECT_EQ(winsim::OpenHandleCount(), 0);
+
+  winsim::SetModulePresent("setupapi.dll", true);
+  winsim::InjectFault("SetupDecompressOrCopyFileA", ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(CopyOrExpandFile(kSource, "C:\\out\\again.dll", true), 0);
+  EXPECT_EQ(winsim::FileContent("C:\\out\\again.dll"), image);
+  EXPECT_FALSE(winsim::CallsTo("LZCopy").empty());
+}
+
+TEST_F(FileExpandTest, LzHandlesAreBothClosedAfterTheCopy) {
+  winsim::SetModulePresent("setupapi.dll", false);
+  ASSERT_EQ(CopyOrExpandFile(kSource, kTarget, true), 0);
+  std::vector<std::string> order;
+  for (const auto& call : winsim::CallLog())
+    if (call.name.rfind("LZ", 0) == 0) order.push_back(call.name);
+  EXPECT_EQ(order, (std::vector<std::string>{"LZOpenFileA", "LZOpenFileA", "LZCopy", "LZClose", "LZClose"}));
+}
+
+TEST_F(FileExpandTest, LzFailuresAndAFullDisk) {
+  winsim::SetModulePresent("setupapi.dll", false);
+  winsim::InjectFault("LZOpenFileA", LZERROR_BADINHANDLE, "ZAMPUX.DL_", 0, 1);
+  EXPECT_EQ(CopyOrExpandFile(kSource, kTarget, true), -2);
+
+  winsim::InjectFault("LZOpenFileA", LZERROR_BADOUTHANDLE, "ZAMPUX.DLL", 0, 1);
+  EXPECT_EQ(CopyOrExpandFile(kSource, kTarget, true), -2);
+  EXPECT_EQ(winsim::OpenHandleCount(), 0);  // the source handle was closed
+
+  winsim::InjectFault("LZCopy", LZERROR_READ, "", 0, 1);
+  EXPECT_EQ(CopyOrExpandFile(kSource, kTarget, true), -2);
+  EXPECT_FALSE(winsim::Exists(kTarget));
+
+  winsim::SetDiskFree(image.size() / 2);
+  EXPECT_EQ(CopyOrExpandFile(kSource, kTarget, true), -4);
+  EXPECT_FALSE(winsim::Exists(kTarget));  // the partial file is removed
+}
+
+TEST_F(FileExpandTest, PlainCopyAndUncompressedSources) {
+  EXPECT_EQ(CopyOrExpandFile(kSource, kTarget, false), 0);
+  EXPECT_EQ(winsim::FileContent(kTarget), Compressed(image));
+  EXPECT_EQ(CopyOrExpandFile(kSource, kTarget, false), 0);  // overwrites
+
+  winsim::AddFile("C:\\KVTOOL\\PLAIN.DL_", image);
+  EXPECT_EQ(CopyOrExpandFile("C:\\KVTOOL\\PLAIN.DL_", "C:\\out\\plain.dll", true), 0);
+  EXPECT_EQ(winsim::FileContent("C:\\out\\plain.dll"), image);
+  winsim::SetModulePresent("setupapi.dll", false);
+  EXPECT_EQ(CopyOrExpandFile("C:\\KVTOOL\\PLAIN.DL_", "C:\\out\\plain2.dll", true), 0);
+  EXPECT_EQ(winsim::FileContent("C:\\out\\plain2.dll"), image);
+
+  winsim::InjectFault("CopyFileA", ERROR_ACCESS_DENIED);
+  EXPECT_EQ(CopyOrExpandFile(kSource, kTarget, false), -2);
+}
+
+TEST_F(FileExpandTest, PathFailures) {
+  EXPECT_EQ(CopyOrExpandFile("", kTarget, true), -5);
+  EXPECT_EQ(CopyOrExpandFile(kSource, "", true), -5);
+  EXPECT_EQ(CopyOrExpandFile("C:\\KVTOOL\\none", kTarget, true), -2);
+  EXPECT_EQ(CopyOrExpandFile(kSource, "ZAMPUX.DLL", true), -3);  // no directory part
+  winsim::AddFile("C:\\out", "a file where a directory should be");
+  EXPECT_EQ(CopyOrExpandFile(kSource, kTarget, true), -3);
+  EXPECT_TRUE(winsim::CallsTo("LoadLibraryA").empty());  // nothing was tried
+}
+
+}  // namespace

@@ -1,0 +1,202 @@
+// Replacing an installed file: every result code, the effect of each flag,
+// and the registration for the next start on both Windows families.
+#include "update/file_replace.h"
+#include "update_fixture.h"
+#include "win32api.h"
+
+namespace {
+
+const uint32_t kAll = RF_DECOMPRESS | RF_NEWER_ONLY | RF_REPLACE_AT_RESTART;
+const char* kStaging = "C:\\WINDOWS\\system32\\ZAMPUX.000";
+
+class FileReplaceTest : public UpdateTest {
+ protected:
+  void SetUp() override {
+    UpdateTest::SetUp();
+    oldImage = VersionedImage({1, 2, 0, 4}, "old");
+    newImage = VersionedImage({1, 2, 0, 5}, "new");
+  }
+  int Replace(uint32_t flags, const std::string& source = kDllShipped) {
+    return ReplaceInstalledFile(source, kDll, pending, flags);
+  }
+  std::vector<uint8_t> oldImage, newImage;
+  std::string pending = "stale";
+};
+
+TEST_F(FileReplaceTest, MissingInstalledFileIsPutInPlace) {
+  Ship(kDllShipped, oldImage);
+  EXPECT_EQ(Replace(kAll), 0);
+  EXPECT_EQ(winsim::FileContent(kDll), oldImage);  // expanded, whatever its version
+  EXPECT_EQ(pending, "");
+  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
+}
+
+TEST_F(FileReplaceTest, NewerFileReplacesTheInstalledOneNow) {
+  Install(kDll, oldImage);
+  winsim::SetAttributes(kDll, FILE_ATTRIBUTE_READONLY);
+  Ship(kDllShipped, newImage);
+  EXPECT_EQ(Replace(kAll), 1);
+  EXPECT_EQ(winsim::FileContent(kDll), newImage);
+  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
+  EXPECT_TRUE(winsim::PendingFileRenameOperations().empty());
+}
+
+TEST_F(FileReplaceTest, EqualOrOlderFileIsDiscarded) {
+  Install(kDll, newImage);
+  Ship(kDllShipped, oldImage);
+  EXPECT_EQ(Replace(kAll), 2);
+  Ship(kDllShipped, newImage);
+  EXPECT_EQ(Replace(kAll), 2);
+  EXPECT_EQ(winsim::FileContent(kDll), newImage);
+  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
+}
+
+TEST_F(FileReplaceTest, SameVersionAndTimeIsNotNewer) {
+  // Uncompressed copies keep their write time, so the times are equal.
+  const std::vector<uint8_t> image = UnversionedImage();
+  Install(kDll, image, 1000);
+  winsim::AddFile(kDllShipped, image);
+  winsim::SetWriteTime(kDllShipped, winsim::FileTimeAt(1000));
+  EXPECT_EQ(Replace(kAll), 2);
+  winsim::SetWriteTime(kDllShipped, winsim::FileTimeAt(2000));
+  EXPECT_EQ(Replace(kAll), 1);
+}
+
+TEST_F(FileReplaceTest, InstalledFileInUseIsReplacedAtTheNextStart) {
+  Install(kDll, oldImage);
+  Ship(kDllShipped, newImage);
+  winsim::SetInUse(kDll, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Replace(kAll), -1);
+  EXPECT_EQ(pending, kStaging);
+  EXPECT_EQ(winsim::FileContent(kStaging), newImage);
+  EXPECT_EQ(winsim::FileContent(kDll), oldImage);
+
+  const auto moves = winsim::CallsTo("MoveFileExA");
+  ASSERT_EQ(moves.size(), 2u);
+  EXPECT_EQ(winsim::FormatCall(moves[0]), "MoveFileExA(\"" + std::string(kDll) + "\", NULL, 0x4)");
+  EXPECT_EQ(winsim::FormatCall(moves[1]),
+            "MoveFileExA(\"" + std::string(kStaging) + "\", \"" + std::string(kDll) + "\", 0x4)");
+
+  winsim::SimulateRestart();
+  EXPECT_EQ(winsim::FileContent(kDll), newImage);
+  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
+}
+
+TEST_F(FileReplaceTest, FailedRenameAfterDeletionIsAlsoDeferred) {
+  Install(kDll, oldImage);
+  Ship(kDllShipped, newImage);
+  winsim::InjectFault("MoveFileA", ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Replace(kAll), -1);
+  EXPECT_FALSE(winsim::Exists(kDll));
+  winsim::SimulateRestart();
+  EXPECT_EQ(winsim::FileContent(kDll), newImage);
+}
+
+TEST_F(FileReplaceTest, The95FamilyWritesOneRenameLineWithShortPaths) {
+  winsim::SetOs(winsim::Os::Win98);
+  winsim::SetWindowsDirectory("C:\\Windows Directory");
+  const std::string dll = "C:\\Windows Directory\\system32\\ZAMPUX.DLL";
+  Install(dll, oldImage);
+  Ship(kDllShipped, newImage);
+  winsim::SetInUse(dll, ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(ReplaceInstalledFile(kDllShipped, dll, pending, kAll), -1);
+  EXPECT_EQ(pending, "C:\\Windows Directory\\system32\\ZAMPUX.000");
+  EXPECT_TRUE(winsim::CallsTo("MoveFileExA").empty());
+  EXPECT_EQ(winsim::FileText("C:\\Windows Directory\\WININIT.INI"),
+            "[rename]\r\nC:\\WINDOW~1\\system32\\ZAMPUX.DLL=C:\\WINDOW~1\\system32\\ZAMPUX.000\r\n");
+  winsim::SimulateRestart();
+  EXPECT_EQ(winsim::FileContent(dll), newImage);
+}
+
+TEST_F(FileReplaceTest, UnknownSystemUsesDelayedMoves) {
+  winsim::InjectFault("GetVersionExA", ERROR_INVALID_PARAMETER);
+  Install(kDll, oldImage);
+  Ship(kDllShipped, newImage);
+  winsim::SetInUse(kDll, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Replace(kAll), -1);
+  EXPECT_EQ(winsim::PendingFileRenameOperations().size(), 2u);
+}
+
+TEST_F(FileReplaceTest, FailureCodes) {
+  // -5: an empty source; -2: a missing source. Nothing is created.
+  Install(kDll, oldImage);
+  EXPECT_EQ(Replace(kAll, ""), -5);
+  EXPECT_EQ(Replace(kAll, "C:\\KVTOOL\\missing.DL_"), -2);
+  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
+
+  // -3: the installed file's directory cannot be made (a file is in the way).
+  Ship(kDllShipped, newImage);
+  winsim::AddFile("C:\\blocker", "f");
+  EXPECT_EQ(ReplaceInstalledFile(kDllShipped, "C:\\blocker\\ZAMPUX.DLL", pending, kAll), -3);
+
+  // -4: the disk fills up while the expansion writes; no partial copy stays.
+  winsim::SetDiskFree(newImage.size() / 2);
+  EXPECT_EQ(Replace(kAll), -4);
+  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
+  winsim::SetDiskUnlimited();
+
+  // -2: the installed file's time cannot be read, so nothing can be compared.
+  const std::vector<uint8_t> plain = UnversionedImage();
+  Install(kDll, plain);
+  winsim::AddFile(kDllShipped, plain);
+  winsim::InjectFault("FindFirstFileA", ERROR_ACCESS_DENIED, "ZAMPUX.DLL", 1, 1);
+  EXPECT_EQ(Replace(kAll), -2);
+  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
+  EXPECT_EQ(winsim::FileContent(kDll), plain);
+}
+
+TEST_F(FileReplaceTest, NoFreeStagingNameLeavesEveryFileAlone) {
+  Install(kDll, oldImage);
+  Ship(kDllShipped, newImage);
+  for (int n = 0; n < 1000; ++n) {
+    char name[64];
+    std::snprintf(name, sizeof name, "C:\\WINDOWS\\system32\\ZAMPUX.%03d", n);
+    winsim::AddFile(name, "waiting for the next start");
+  }
+  EXPECT_EQ(Replace(kAll), -2);
+  EXPECT_EQ(winsim::FileText("C:\\WINDOWS\\system32\\ZAMPUX.999"), "waiting for the next start");
+  EXPECT_EQ(winsim::FileContent(kDll), oldImage);
+}
+
+TEST_F(FileReplaceTest, DecompressFlagExpandsTheSource) {
+  Ship(kDllShipped, newImage);
+  EXPECT_EQ(Replace(RF_DECOMPRESS), 0);
+  EXPECT_EQ(winsim::FileContent(kDll), newImage);
+  ASSERT_TRUE(DeleteFileA(kDll));
+  EXPECT_EQ(Replace(0), 0);
+  EXPECT_EQ(winsim::FileContent(kDll), Compressed(newImage));  // copied as it is
+}
+
+TEST_F(FileReplaceTest, NewerOnlyFlagRefusesADowngrade) {
+  Install(kDll, newImage);
+  Ship(kDllShipped, oldImage);
+  EXPECT_EQ(Replace(RF_DECOMPRESS), 1);
+  EXPECT_EQ(winsim::FileContent(kDll), oldImage);
+  Install(kDll, newImage);
+  EXPECT_EQ(Replace(RF_DECOMPRESS | RF_NEWER_ONLY), 2);
+  EXPECT_EQ(winsim::FileContent(kDll), newImage);
+}
+
+TEST_F(FileReplaceTest, ReplaceAtRestartAndKeepPendingFlags) {
+  Install(kDll, oldImage);
+  Ship(kDllShipped, newImage);
+  winsim::SetInUse(kDll, ERROR_ACCESS_DENIED);
+
+  // Neither flag: the staging copy is removed and the failure reported.
+  EXPECT_EQ(Replace(RF_DECOMPRESS | RF_NEWER_ONLY), -2);
+  EXPECT_EQ(pending, "");
+  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
+
+  // Keep pending: the staging copy is handed back, nothing is registered.
+  EXPECT_EQ(Replace(RF_DECOMPRESS | RF_NEWER_ONLY | RF_KEEP_PENDING), -1);
+  EXPECT_EQ(pending, kStaging);
+  EXPECT_TRUE(winsim::Exists(kStaging));
+  EXPECT_TRUE(winsim::PendingFileRenameOperations().empty());
+
+  // Replace at restart wins over keep pending, and takes the next number.
+  EXPECT_EQ(Replace(kAll | RF_KEEP_PENDING), -1);
+  EXPECT_EQ(pending, "C:\\WINDOWS\\system32\\ZAMPUX.001");
+  EXPECT_EQ(winsim::PendingFileRenameOperations().size(), 2u);
+}
+
+}  // namespace

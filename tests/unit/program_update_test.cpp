@@ -1,0 +1,159 @@
+// The communication program update over its two-file table.
+#include "update/program_update.h"
+#include "update_fixture.h"
+#include "win32api.h"
+
+namespace {
+
+const char* kExeStaging = "C:\\WINDOWS\\system32\\ZAMWTQNT.000";
+
+class ProgramUpdateTest : public UpdateTest {
+ protected:
+  void SetUp() override {
+    UpdateTest::SetUp();
+    dllV1 = VersionedImage({2, 300, 0, 1}, "dll");
+    dllV2 = VersionedImage({2, 300, 0, 2}, "dll");
+    exeV1 = VersionedImage({2, 300, 0, 1}, "exe");
+    exeV2 = VersionedImage({2, 300, 407, 9}, "exe");
+  }
+  std::vector<uint8_t> dllV1, dllV2, exeV1, exeV2;
+  ProgramUpdate update;
+};
+
+TEST_F(ProgramUpdateTest, SuiteIsInstalledOnlyWithBothFiles) {
+  EXPECT_EQ(update.IsSuiteInstalled(), 0);
+  Install(kDll, dllV1);
+  EXPECT_EQ(update.IsSuiteInstalled(), 0);
+  Install(kExe, exeV1);
+  EXPECT_EQ(update.IsSuiteInstalled(), 1);
+  ASSERT_TRUE(DeleteFileA(kDll));
+  EXPECT_EQ(update.IsSuiteInstalled(), 0);
+}
+
+TEST_F(ProgramUpdateTest, NothingNewerChangesNothing) {
+  Install(kDll, dllV2, 10);
+  Install(kExe, exeV2, 10);
+  Ship(kDllShipped, dllV1, 20);  // older, though written later
+  Ship(kExeShipped, exeV2, 5);   // the same version, written earlier
+  const std::vector<std::string> before = winsim::ListDirectory("C:\\WINDOWS\\system32");
+
+  EXPECT_EQ(update.IsUpdateNeeded(), 0);
+  EXPECT_EQ(update.UpdateCheckState, 0);
+  EXPECT_EQ(winsim::ListDirectory("C:\\WINDOWS\\system32"), before);  // no staging copy left
+  EXPECT_EQ(winsim::FileContent(kDll), dllV2);
+  EXPECT_EQ(winsim::FileContent(kExe), exeV2);
+  const FILETIME at10 = winsim::FileTimeAt(10), dllTime = winsim::WriteTime(kDll);
+  EXPECT_EQ(CompareFileTime(&dllTime, &at10), 0);
+}
+
+TEST_F(ProgramUpdateTest, OnlyTheServerIsNewer) {
+  Install(kDll, dllV2);
+  Install(kExe, exeV1);
+  Ship(kDllShipped, dllV2);
+  Ship(kExeShipped, exeV2);
+
+  EXPECT_EQ(update.IsUpdateNeeded(), 1);
+  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
+  EXPECT_TRUE(StagingCopies("ZAMWTQNT").empty());
+
+  EXPECT_EQ(update.InstallUpdate(), 0);
+  EXPECT_EQ(winsim::FileContent(kDll), dllV2);
+  EXPECT_EQ(winsim::FileContent(kExe), exeV2);
+  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
+  EXPECT_TRUE(StagingCopies("ZAMWTQNT").empty());
+  EXPECT_TRUE(winsim::PendingFileRenameOperations().empty());
+}
+
+TEST_F(ProgramUpdateTest, ServerInUseIsReplacedAtTheNextStart) {
+  Install(kDll, dllV1);
+  Install(kExe, exeV1);
+  Ship(kDllShipped, dllV2);
+  Ship(kExeShipped, exeV2);
+  winsim::SetInUse(kExe, ERROR_ACCESS_DENIED);  // the running server
+
+  ASSERT_EQ(update.IsUpdateNeeded(), 1);
+  EXPECT_EQ(update.InstallUpdate(), 1);
+  EXPECT_EQ(winsim::FileContent(kDll), dllV2);        // the library was free
+  EXPECT_EQ(winsim::FileContent(kExe), exeV1);        // still the old server
+  EXPECT_EQ(winsim::FileContent(kExeStaging), exeV2);  // waiting beside it
+
+  const auto pending = winsim::PendingFileRenameOperations();
+  ASSERT_EQ(pending.size(), 2u);
+  EXPECT_EQ(pending[0].source, "\\??\\" + std::string(kExe));
+  EXPECT_EQ(pending[0].target, "");
+  EXPECT_EQ(pending[1].source, "\\??\\" + std::string(kExeStaging));
+  EXPECT_EQ(pending[1].target, "\\??\\" + std::string(kExe));
+
+  winsim::SimulateRestart();
+  EXPECT_EQ(winsim::FileContent(kExe), exeV2);
+  EXPECT_EQ(winsim::FileContent(kDll), dllV2);
+  EXPECT_TRUE(StagingCopies("ZAMWTQNT").empty());
+  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
+}
+
+TEST_F(ProgramUpdateTest, SecondCheckTouchesNothing) {
+  Install(kDll, dllV1);
+  Install(kExe, exeV1);
+  Ship(kDllShipped, dllV1);
+  Ship(kExeShipped, exeV2);
+  ASSERT_EQ(update.IsUpdateNeeded(), 1);
+
+  ASSERT_TRUE(DeleteFileA(kExeShipped));  // whatever happens on disk now
+  winsim::ClearCallLog();
+  EXPECT_EQ(update.IsUpdateNeeded(), 1);
+  EXPECT_TRUE(winsim::CallLog().empty());
+}
+
+TEST_F(ProgramUpdateTest, LeftoverStagingCopyIsNotTouched) {
+  Install(kDll, dllV1);
+  Install(kExe, exeV1);
+  Ship(kDllShipped, dllV1);
+  Ship(kExeShipped, exeV2);
+  winsim::AddFile(kExeStaging, "from an earlier run, waiting for the next start");
+
+  ASSERT_EQ(update.IsUpdateNeeded(), 1);
+  EXPECT_FALSE(winsim::CallsTo("LZOpenFileA").empty() && winsim::CallsTo("SetupDecompressOrCopyFileA").empty());
+  for (const auto& call : winsim::CallsTo("SetupDecompressOrCopyFileA"))
+    EXPECT_EQ(call.args[1].find("ZAMWTQNT.000"), std::string::npos) << winsim::FormatCall(call);
+
+  winsim::SetInUse(kExe, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(update.InstallUpdate(), 1);
+  EXPECT_EQ(winsim::FileText(kExeStaging), "from an earlier run, waiting for the next start");
+  EXPECT_EQ(winsim::FileContent("C:\\WINDOWS\\system32\\ZAMWTQNT.001"), exeV2);
+}
+
+TEST_F(ProgramUpdateTest, MissingShippedFileCountsAsNotNewerAndDoesNotStopTheOther) {
+  Install(kDll, dllV1);
+  Install(kExe, exeV1);
+  Ship(kExeShipped, exeV2);  // no ZAMPUX.DL_
+
+  EXPECT_EQ(update.IsUpdateNeeded(), 1);
+  EXPECT_EQ(update.InstallUpdate(), 0);
+  EXPECT_EQ(winsim::FileContent(kDll), dllV1);
+  EXPECT_EQ(winsim::FileContent(kExe), exeV2);
+}
+
+TEST_F(ProgramUpdateTest, InstalledFileRemovedAfterThePreCheckIsPutBack) {
+  Install(kDll, dllV2);
+  Ship(kDllShipped, dllV1);
+  Ship(kExeShipped, exeV1);  // ZAMWTQNT.EXE is missing
+
+  EXPECT_EQ(update.IsUpdateNeeded(), 0);  // a missing file cannot be compared
+  EXPECT_EQ(update.InstallUpdate(), 0);
+  EXPECT_EQ(winsim::FileContent(kExe), exeV1);
+  EXPECT_EQ(winsim::FileContent(kDll), dllV2);
+}
+
+TEST_F(ProgramUpdateTest, ToolInADoubleByteDirectoryFindsItsShippedFiles) {
+  // The tool's directory ends in "ソ" (0x83 0x5C).
+  const std::string dir = "C:\\\x83\x5C";
+  winsim::SetModuleFileName(dir + "\\KV_UPDAT.EXE");
+  Install(kDll, dllV1);
+  Install(kExe, exeV1);
+  Ship(dir + "\\ZAMPUX.DL_", dllV2);
+  EXPECT_EQ(update.IsUpdateNeeded(), 1);
+  EXPECT_EQ(update.InstallUpdate(), 0);
+  EXPECT_EQ(winsim::FileContent(kDll), dllV2);
+}
+
+}  // namespace
