@@ -79,6 +79,18 @@ TEST_F(WinsimFsTest, ShortNamesFollowTheEightDotThreeScheme) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
+TEST_F(WinsimFsTest, ShortPathTakesEveryComponentFromTheDisk) {
+  // An 8.3 component written in another case comes back as stored, and a
+  // missing directory is reported like a missing file.
+  winsim::AddFile("C:\\Data\\PLAIN.TXT", "x");
+  char buffer[MAX_PATH];
+  EXPECT_EQ(GetShortPathNameA("C:\\DATA\\Plain.txt", buffer, MAX_PATH), 17u);
+  EXPECT_STREQ(buffer, "C:\\Data\\PLAIN.TXT");
+  SetLastError(0);
+  EXPECT_EQ(GetShortPathNameA("C:\\NoDir\\PLAIN.TXT", buffer, MAX_PATH), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
 TEST_F(WinsimFsTest, DelayedMovesAreRecordedInOrderAndCarriedOutAtRestart) {
   winsim::AddFile("C:\\WINDOWS\\system32\\ZAMPUX.DLL", "old");
   winsim::AddFile("C:\\WINDOWS\\system32\\ZAMPUX.000", "new");

@@ -603,11 +603,14 @@ DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
   }
   const std::string input = longPath;
   if (!FindNode(input)) {
-    SetLastError(MissingError(input));
+    // Every component is looked up in turn; whichever is missing, the answer
+    // is ERROR_FILE_NOT_FOUND.
+    SetLastError(ERROR_FILE_NOT_FOUND);
     return 0;
   }
-  // Walk the path as given: a component that is already a valid short name
-  // is kept as written, any other is replaced by the entry's short name.
+  // Walk the path as given: every component is replaced by the entry's short
+  // name as stored, which for a name that is already 8.3 is the name itself
+  // in its stored case.
   std::vector<std::string> parts = SplitRaw(input);
   std::string result;
   Node* node = nullptr;
@@ -625,7 +628,7 @@ DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
       continue;
     }
     node = node ? Child(node, part) : FindNode(part);
-    result += IsValidShortName(part) || !node ? part : node->shortName;
+    result += node ? node->shortName : part;
   }
   if (result.size() + 1 > size) return static_cast<DWORD>(result.size() + 1);
   std::memcpy(shortPath, result.c_str(), result.size() + 1);
