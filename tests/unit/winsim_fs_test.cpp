@@ -91,6 +91,32 @@ TEST_F(WinsimFsTest, ShortPathTakesEveryComponentFromTheDisk) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
+TEST_F(WinsimFsTest, RunningImageCanBeRenamedButNotDeletedOrOverwritten) {
+  winsim::AddFile("C:\\bin\\prog.exe", "MZ");
+  winsim::AddFile("C:\\bin\\new.exe", "MZ new");
+  winsim::SetInUse("C:\\bin\\prog.exe", ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(DeleteFileA("C:\\bin\\prog.exe"));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(CopyFileA("C:\\bin\\new.exe", "C:\\bin\\prog.exe", FALSE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(winsim::FileText("C:\\bin\\prog.exe"), "MZ");
+  // Renamed, the image is still the running one.
+  EXPECT_TRUE(MoveFileA("C:\\bin\\prog.exe", "C:\\bin\\prog.old"));
+  EXPECT_FALSE(DeleteFileA("C:\\bin\\prog.old"));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}
+
+TEST_F(WinsimFsTest, OpenFileRefusesDeleteRenameAndOverwrite) {
+  winsim::AddFile("C:\\open.txt", "a");
+  winsim::AddFile("C:\\other.txt", "b");
+  winsim::SetInUse("C:\\open.txt", ERROR_SHARING_VIOLATION);
+  EXPECT_FALSE(MoveFileA("C:\\open.txt", "C:\\moved.txt"));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_FALSE(CopyFileA("C:\\other.txt", "C:\\open.txt", FALSE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(winsim::FileText("C:\\open.txt"), "a");
+}
+
 TEST_F(WinsimFsTest, DelayedMovesAreRecordedInOrderAndCarriedOutAtRestart) {
   winsim::AddFile("C:\\WINDOWS\\system32\\ZAMPUX.DLL", "old");
   winsim::AddFile("C:\\WINDOWS\\system32\\ZAMPUX.000", "new");

@@ -166,6 +166,11 @@ Node* NewNode(Node* parent, const std::string& name, bool directory) {
   return raw;
 }
 
+// A running program's image (in use with ERROR_ACCESS_DENIED) is mapped, not
+// opened for exclusive use: it can be renamed, it cannot be deleted, and
+// opening it for writing is a sharing violation.
+bool IsRunningImage(const Node* node) { return node->inUseError == ERROR_ACCESS_DENIED; }
+
 BOOL Fail(DWORD error) {
   SetLastErrorInternal(error);
   return FALSE;
@@ -184,7 +189,7 @@ bool IsDescendantOrSelf(const Node* node, const Node* ancestor) {
 DWORD MoveNode(const std::string& sourcePath, const std::string& targetPath, bool replace) {
   Node* source = FindNode(sourcePath);
   if (!source) return MissingError(sourcePath);
-  if (source->inUseError) return source->inUseError;
+  if (source->inUseError && !IsRunningImage(source)) return source->inUseError;
   std::string leaf;
   Node* targetDir = FindParentDir(targetPath, &leaf);
   if (!targetDir || leaf.empty()) return ERROR_PATH_NOT_FOUND;
@@ -297,6 +302,7 @@ DWORD WriteFileNode(const std::string& path, const std::vector<uint8_t>& data, N
   Node* node = Child(dir, leaf);
   if (node) {
     if (node->directory) return ERROR_ACCESS_DENIED;
+    if (IsRunningImage(node)) return ERROR_SHARING_VIOLATION;
     if (node->inUseError) return node->inUseError;
     if (node->attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
   }
