@@ -186,6 +186,42 @@ std::string SameWriteTime(const std::string& a, const std::string& b) {
   return CompareFileTime(&x.ftLastWriteTime, &y.ftLastWriteTime) == 0 ? "equal" : "different";
 }
 
+// A file held open by another party without sharing, for as long as the
+// object lives: on Windows a real handle, on winsim the machine's in-use
+// state for an open file.
+class HeldOpen {
+ public:
+  explicit HeldOpen(const std::string& path) : path_(path) {
+#ifdef _WIN32
+    handle_ = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+#else
+    winsim::SetInUse(path, ERROR_SHARING_VIOLATION);
+#endif
+  }
+  HeldOpen(const HeldOpen&) = delete;
+  HeldOpen& operator=(const HeldOpen&) = delete;
+  ~HeldOpen() {
+#ifdef _WIN32
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+#else
+    winsim::ClearInUse(path_);
+#endif
+  }
+
+ private:
+  std::string path_;
+#ifdef _WIN32
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+#endif
+};
+
+// The path of the running probe, whose image is in use while it runs.
+std::string OwnImage() {
+  char buffer[MAX_PATH] = "";
+  const DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  return length > 0 && length < sizeof buffer ? std::string(buffer) : std::string();
+}
+
 // A fresh copy of a fixture under another name, for cases that change it.
 void Fresh(const char* fixture, const char* name) {
   SetFileAttributesA(In(name).c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -369,6 +405,35 @@ void ShortNameCases() {
   Line("fs.shortname.missing-8dot3").Add("length", Num(length)).Add("error", Num(GetLastError()));
 }
 
+void InUseCases() {
+  Fresh("PLAIN.TXT", "OPEN.TXT");
+  {
+    const HeldOpen held(In("OPEN.TXT"));
+    BOOL ok = DeleteFileA(In("OPEN.TXT").c_str());
+    Line("fs.open-file.delete").Result("result", ok, GetLastError());
+    ok = MoveFileA(In("OPEN.TXT").c_str(), In("OPEN-MOVED.TXT").c_str());
+    Line("fs.open-file.rename").Result("result", ok, GetLastError());
+    ok = CopyFileA(In("VERFIX.EXE").c_str(), In("OPEN.TXT").c_str(), FALSE);
+    Line("fs.open-file.overwrite").Result("result", ok, GetLastError());
+    ok = MoveFileExA(In("OPEN.TXT").c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    Line("fs.open-file.register-delete").Result("result", ok, GetLastError());
+  }
+  Line("fs.open-file.unchanged").Add("content", SameContent(In("OPEN.TXT"), In("PLAIN.TXT")));
+  const BOOL ok = DeleteFileA(In("OPEN.TXT").c_str());
+  Line("fs.open-file.delete-after-close").Result("result", ok, GetLastError());
+
+  // The running program's own image.
+  const std::string image = OwnImage();
+  const BOOL deleted = DeleteFileA(image.c_str());
+  Line("fs.running-image.delete").Result("result", deleted, GetLastError()).Add("exists", Bool(Exists(image)));
+  const BOOL overwritten = CopyFileA(In("PLAIN.TXT").c_str(), image.c_str(), FALSE);
+  Line("fs.running-image.overwrite").Result("result", overwritten, GetLastError());
+  const std::string moved = image + ".old";
+  const BOOL renamed = MoveFileA(image.c_str(), moved.c_str());
+  Line("fs.running-image.rename").Result("result", renamed, GetLastError());
+  if (renamed) MoveFileA(moved.c_str(), image.c_str());
+}
+
 void FileSystemCases() {
   DirectoryCases();
   FindCases();
@@ -376,6 +441,7 @@ void FileSystemCases() {
   MoveCases();
   CopyCases();
   ShortNameCases();
+  InUseCases();
 }
 
 // ---- Expansion ------------------------------------------------------------
@@ -676,6 +742,14 @@ int main(int argc, char** argv) {
   }
 #endif
   if (args.empty() || args.size() > 2) return Usage();
+#ifndef _WIN32
+  // The probe's own image, where the Windows build runs from, in use as a
+  // running program is.
+  const std::string image = "C:\\bin\\probe.exe";
+  winsim::AddFile(image, "MZ");
+  winsim::SetModuleFileName(image);
+  winsim::SetInUse(image, ERROR_ACCESS_DENIED);
+#endif
   g_work = args[0];
   while (g_work.size() > 3 && g_work.back() == '\\') g_work.pop_back();
   g_windows = Directory(GetWindowsDirectoryA);
