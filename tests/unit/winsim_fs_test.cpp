@@ -151,6 +151,12 @@ TEST_F(WinsimFsTest, WininitRenameSectionIsCarriedOutOnThe95Family) {
   EXPECT_TRUE(winsim::Exists("C:\\WINDOWS\\WININIT.BAK"));
 }
 
+TEST_F(WinsimFsTest, ProfileKeyKeepsItsSpellingWhenItsValueChanges) {
+  EXPECT_TRUE(WritePrivateProfileStringA("rename", "C:\\A\\B.DLL", "C:\\A\\B.000", "C:\\t.ini"));
+  EXPECT_TRUE(WritePrivateProfileStringA("RENAME", "c:\\a\\b.dll", "C:\\A\\B.001", "C:\\t.ini"));
+  EXPECT_EQ(winsim::FileText("C:\\t.ini"), "[rename]\r\nC:\\A\\B.DLL=C:\\A\\B.001\r\n");
+}
+
 TEST_F(WinsimFsTest, FaultsApplyToMatchingCallsOnly) {
   winsim::AddFile("C:\\a.txt", "a");
   winsim::AddFile("C:\\b.txt", "b");
