@@ -10,7 +10,8 @@
 // WORKDIR is a Windows path (for example C:\probe) holding the fixture files
 // PLAIN.TXT, PLAIN.TX_ (SZDD), VERFIX.EXE (with a version resource) and
 // VERFIX.EX_ (SZDD). The probe creates further files and directories there.
-// GROUP runs one group of cases only (fs, expand, version, delayed, text).
+// GROUP runs one group of cases only (fs, expand, version, delayed, profile,
+// text).
 //
 // Every line starts with a case id "group.case"; what follows is results
 // (TRUE/FALSE), GetLastError values, attributes, contents as size and CRC-32,
@@ -636,6 +637,35 @@ void DelayedCases() {
   PendingValue();
 }
 
+// ---- Profile files (WININIT.INI on the 95 family) ---------------------------
+
+std::string Text(const std::string& path) {
+  std::vector<unsigned char> data;
+  if (!ReadWhole(path, &data)) return "absent";
+  return Scrub(std::string(data.begin(), data.end()));
+}
+
+void ProfileCases() {
+  const std::string ini = In("TEST.INI");
+  DeleteFileA(ini.c_str());
+  const BOOL first = WritePrivateProfileStringA("rename", "C:\\A\\B.DLL", "C:\\A\\B.000", ini.c_str());
+  const BOOL second = WritePrivateProfileStringA("rename", "C:\\A\\C.DLL", "C:\\A\\C.000", ini.c_str());
+  Line("profile.new-file").Add("first", Bool(first)).Add("second", Bool(second)).Add("text", Text(ini));
+  const BOOL other = WritePrivateProfileStringA("other", "key", "value", ini.c_str());
+  const BOOL replaced = WritePrivateProfileStringA("rename", "c:\\a\\b.dll", "C:\\A\\B.001", ini.c_str());
+  Line("profile.update").Add("other", Bool(other)).Add("replace", Bool(replaced)).Add("text", Text(ini));
+  char value[MAX_PATH] = "";
+  const DWORD length = GetPrivateProfileStringA("RENAME", "C:\\A\\B.DLL", "none", value, sizeof value, ini.c_str());
+  Line("profile.read").Add("length", Num(length)).Add("value", Scrub(value));
+
+  // A bare file name is a file in the Windows directory.
+  const std::string bare = g_windows + "\\KVPROBE.INI";
+  DeleteFileA(bare.c_str());
+  const BOOL written = WritePrivateProfileStringA("rename", "C:\\A\\B.DLL", "C:\\A\\B.000", "KVPROBE.INI");
+  Line("profile.bare-name").Add("result", Bool(written)).Add("in-windows-directory", Text(bare));
+  DeleteFileA(bare.c_str());
+}
+
 // ---- Code page --------------------------------------------------------------
 
 void TextCases() {
@@ -675,6 +705,7 @@ const Group kGroups[] = {
     {"expand", ExpansionCases},
     {"version", VersionCases},
     {"delayed", DelayedCases},
+    {"profile", ProfileCases},
     {"text", TextCases},
 };
 
