@@ -15,8 +15,8 @@
 //
 // Every line starts with a case id "group.case"; what follows is results
 // (TRUE/FALSE), GetLastError values, attributes, contents as size and CRC-32,
-// and paths with the Windows directory and the working directory replaced by
-// the tokens %windir% and %work%.
+// and paths with the working, system and Windows directories replaced by the
+// tokens %work%, %system% and %windir%.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
