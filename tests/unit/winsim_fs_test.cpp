@@ -79,6 +79,44 @@ TEST_F(WinsimFsTest, ShortNamesFollowTheEightDotThreeScheme) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
+TEST_F(WinsimFsTest, ShortPathTakesEveryComponentFromTheDisk) {
+  // An 8.3 component written in another case comes back as stored, and a
+  // missing directory is reported like a missing file.
+  winsim::AddFile("C:\\Data\\PLAIN.TXT", "x");
+  char buffer[MAX_PATH];
+  EXPECT_EQ(GetShortPathNameA("C:\\DATA\\Plain.txt", buffer, MAX_PATH), 17u);
+  EXPECT_STREQ(buffer, "C:\\Data\\PLAIN.TXT");
+  SetLastError(0);
+  EXPECT_EQ(GetShortPathNameA("C:\\NoDir\\PLAIN.TXT", buffer, MAX_PATH), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(WinsimFsTest, RunningImageCanBeRenamedButNotDeletedOrOverwritten) {
+  winsim::AddFile("C:\\bin\\prog.exe", "MZ");
+  winsim::AddFile("C:\\bin\\new.exe", "MZ new");
+  winsim::SetInUse("C:\\bin\\prog.exe", ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(DeleteFileA("C:\\bin\\prog.exe"));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(CopyFileA("C:\\bin\\new.exe", "C:\\bin\\prog.exe", FALSE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(winsim::FileText("C:\\bin\\prog.exe"), "MZ");
+  // Renamed, the image is still the running one.
+  EXPECT_TRUE(MoveFileA("C:\\bin\\prog.exe", "C:\\bin\\prog.old"));
+  EXPECT_FALSE(DeleteFileA("C:\\bin\\prog.old"));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}
+
+TEST_F(WinsimFsTest, OpenFileRefusesDeleteRenameAndOverwrite) {
+  winsim::AddFile("C:\\open.txt", "a");
+  winsim::AddFile("C:\\other.txt", "b");
+  winsim::SetInUse("C:\\open.txt", ERROR_SHARING_VIOLATION);
+  EXPECT_FALSE(MoveFileA("C:\\open.txt", "C:\\moved.txt"));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_FALSE(CopyFileA("C:\\other.txt", "C:\\open.txt", FALSE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(winsim::FileText("C:\\open.txt"), "a");
+}
+
 TEST_F(WinsimFsTest, DelayedMovesAreRecordedInOrderAndCarriedOutAtRestart) {
   winsim::AddFile("C:\\WINDOWS\\system32\\ZAMPUX.DLL", "old");
   winsim::AddFile("C:\\WINDOWS\\system32\\ZAMPUX.000", "new");
@@ -111,6 +149,12 @@ TEST_F(WinsimFsTest, WininitRenameSectionIsCarriedOutOnThe95Family) {
   EXPECT_EQ(winsim::FileText("C:\\WINDOWS\\system32\\ZAMPUX.DLL"), "new");
   EXPECT_FALSE(winsim::Exists("C:\\WINDOWS\\WININIT.INI"));
   EXPECT_TRUE(winsim::Exists("C:\\WINDOWS\\WININIT.BAK"));
+}
+
+TEST_F(WinsimFsTest, ProfileKeyKeepsItsSpellingWhenItsValueChanges) {
+  EXPECT_TRUE(WritePrivateProfileStringA("rename", "C:\\A\\B.DLL", "C:\\A\\B.000", "C:\\t.ini"));
+  EXPECT_TRUE(WritePrivateProfileStringA("RENAME", "c:\\a\\b.dll", "C:\\A\\B.001", "C:\\t.ini"));
+  EXPECT_EQ(winsim::FileText("C:\\t.ini"), "[rename]\r\nC:\\A\\B.DLL=C:\\A\\B.001\r\n");
 }
 
 TEST_F(WinsimFsTest, FaultsApplyToMatchingCallsOnly) {

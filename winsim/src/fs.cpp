@@ -166,6 +166,11 @@ Node* NewNode(Node* parent, const std::string& name, bool directory) {
   return raw;
 }
 
+// A running program's image (in use with ERROR_ACCESS_DENIED) is mapped, not
+// opened for exclusive use: it can be renamed, it cannot be deleted, and
+// opening it for writing is a sharing violation.
+bool IsRunningImage(const Node* node) { return node->inUseError == ERROR_ACCESS_DENIED; }
+
 BOOL Fail(DWORD error) {
   SetLastErrorInternal(error);
   return FALSE;
@@ -184,7 +189,7 @@ bool IsDescendantOrSelf(const Node* node, const Node* ancestor) {
 DWORD MoveNode(const std::string& sourcePath, const std::string& targetPath, bool replace) {
   Node* source = FindNode(sourcePath);
   if (!source) return MissingError(sourcePath);
-  if (source->inUseError) return source->inUseError;
+  if (source->inUseError && !IsRunningImage(source)) return source->inUseError;
   std::string leaf;
   Node* targetDir = FindParentDir(targetPath, &leaf);
   if (!targetDir || leaf.empty()) return ERROR_PATH_NOT_FOUND;
@@ -297,6 +302,7 @@ DWORD WriteFileNode(const std::string& path, const std::vector<uint8_t>& data, N
   Node* node = Child(dir, leaf);
   if (node) {
     if (node->directory) return ERROR_ACCESS_DENIED;
+    if (IsRunningImage(node)) return ERROR_SHARING_VIOLATION;
     if (node->inUseError) return node->inUseError;
     if (node->attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
   }
@@ -603,11 +609,14 @@ DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
   }
   const std::string input = longPath;
   if (!FindNode(input)) {
-    SetLastError(MissingError(input));
+    // Every component is looked up in turn; whichever is missing, the answer
+    // is ERROR_FILE_NOT_FOUND.
+    SetLastError(ERROR_FILE_NOT_FOUND);
     return 0;
   }
-  // Walk the path as given: a component that is already a valid short name
-  // is kept as written, any other is replaced by the entry's short name.
+  // Walk the path as given: every component is replaced by the entry's short
+  // name as stored, which for a name that is already 8.3 is the name itself
+  // in its stored case.
   std::vector<std::string> parts = SplitRaw(input);
   std::string result;
   Node* node = nullptr;
@@ -625,7 +634,7 @@ DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
       continue;
     }
     node = node ? Child(node, part) : FindNode(part);
-    result += IsValidShortName(part) || !node ? part : node->shortName;
+    result += node ? node->shortName : part;
   }
   if (result.size() + 1 > size) return static_cast<DWORD>(result.size() + 1);
   std::memcpy(shortPath, result.c_str(), result.size() + 1);

@@ -240,7 +240,9 @@ BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR string, L
   } else {
     const std::string entry = std::string(keyName) + "=" + string;
     if (keyAt >= 0) {
-      lines[keyAt] = entry;
+      // An existing key keeps its own spelling; only the value changes.
+      const std::string& line = lines[keyAt];
+      lines[keyAt] = Trim(line.substr(0, line.find('='))) + "=" + string;
     } else if (sectionAt >= 0) {
       int insertAt = sectionEnd;
       while (insertAt > sectionAt + 1 && Trim(lines[insertAt - 1]).empty()) --insertAt;

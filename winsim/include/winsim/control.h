@@ -72,7 +72,8 @@ void SetAttributes(const std::string& path, DWORD attributes);
 std::vector<std::string> ListDirectory(const std::string& path);
 // A file in use cannot be deleted, renamed or overwritten; the calls fail
 // with `error` (a running program: ERROR_ACCESS_DENIED; an open file:
-// ERROR_SHARING_VIOLATION).
+// ERROR_SHARING_VIOLATION). A running program's image can still be renamed,
+// and overwriting it fails with ERROR_SHARING_VIOLATION, as on Windows.
 void SetInUse(const std::string& path, DWORD error = ERROR_SHARING_VIOLATION);
 void ClearInUse(const std::string& path);
 // Free bytes left on the disk; writes beyond it fail with ERROR_DISK_FULL.

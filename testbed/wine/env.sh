@@ -1,0 +1,31 @@
+# Environment of the Wine test bed; sourced by the other scripts.
+#
+# A 32-bit prefix, no debug output, no Mono or Gecko installers (they would
+# try to open windows on a machine without a display), and a Japanese UTF-8
+# locale, which makes the ANSI code page 932.
+
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=ja_JP.UTF-8
+export LC_ALL=ja_JP.UTF-8
+
+# True when wine and its server can be used here.
+wine_available() {
+  command -v wine >/dev/null 2>&1 && command -v wineserver >/dev/null 2>&1 &&
+    command -v wineboot >/dev/null 2>&1
+}
+
+# True when the Japanese locale exists (without it the code page is not 932).
+japanese_locale_available() {
+  locale -a 2>/dev/null | grep -qix 'ja_JP.utf8\|ja_JP.UTF-8'
+}
+
+# Stops the server of the prefix in WINEPREFIX and every program in it. A
+# server left running keeps its caller's output pipes open.
+stop_wineserver() {
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+  fi
+}

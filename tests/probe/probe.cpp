@@ -1,0 +1,815 @@
+// The fidelity probe: exercises the platform calls the tool relies on and
+// prints what it sees, one line per case, in a form that must be the same on
+// every faithful implementation of them. Built for Windows it runs on a real
+// Win32 implementation; built for the host it runs on winsim. The two outputs
+// are compared line by line.
+//
+// Usage:  probe WORKDIR [GROUP]
+//         probe_host [--import HOSTDIR] WORKDIR [GROUP]
+//
+// WORKDIR is a Windows path (for example C:\probe) holding the fixture files
+// PLAIN.TXT, PLAIN.TX_ (SZDD), VERFIX.EXE (with a version resource) and
+// VERFIX.EX_ (SZDD). The probe creates further files and directories there.
+// GROUP runs one group of cases only (fs, expand, version, delayed, profile,
+// text).
+//
+// Every line starts with a case id "group.case"; what follows is results
+// (TRUE/FALSE), GetLastError values, attributes, contents as size and CRC-32,
+// and paths with the working, system and Windows directories replaced by the
+// tokens %work%, %system% and %windir%.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "win32api.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "winsim/control.h"
+
+// Areas of winsim that a build may not contain yet: declared weak, so that
+// the probe links without them and reports their cases as unavailable.
+INT LZOpenFileA(LPSTR fileName, LPOFSTRUCT reOpenBuffer, WORD style) __attribute__((weak));
+LONG LZCopy(INT source, INT destination) __attribute__((weak));
+void LZClose(INT file) __attribute__((weak));
+DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle) __attribute__((weak));
+BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD handle, DWORD length, LPVOID data) __attribute__((weak));
+BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* buffer, PUINT length) __attribute__((weak));
+#endif
+
+namespace {
+
+// ---- Output ---------------------------------------------------------------
+
+std::string g_work;     // the working directory, without trailing backslash
+std::string g_windows;  // the Windows directory
+std::string g_system;   // the system directory
+
+std::string Upper(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+// Replaces every occurrence of `from` (ASCII case ignored) by `to`.
+std::string ReplaceNoCase(const std::string& text, const std::string& from, const std::string& to) {
+  if (from.empty()) return text;
+  const std::string upperText = Upper(text), upperFrom = Upper(from);
+  std::string out;
+  size_t at = 0;
+  for (size_t hit; (hit = upperText.find(upperFrom, at)) != std::string::npos; at = hit + from.size())
+    out += text.substr(at, hit - at) + to;
+  return out + text.substr(at);
+}
+
+// Machine-independent form of a path or text: tokens for the directories
+// (longest first), non-printable bytes as \xHH.
+std::string Scrub(const std::string& text) {
+  std::string tokens = ReplaceNoCase(text, g_work, "%work%");
+  tokens = ReplaceNoCase(tokens, g_system, "%system%");
+  tokens = ReplaceNoCase(tokens, g_windows, "%windir%");
+  std::string out;
+  for (unsigned char c : tokens) {
+    if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    }
+  }
+  return out.empty() ? "\"\"" : out;
+}
+
+std::string Bool(BOOL value) { return value ? "TRUE" : "FALSE"; }
+std::string Num(long long value) { return std::to_string(value); }
+std::string Hex(unsigned long value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%lX", value);
+  return text;
+}
+
+// One output line: the case id and its fields in order.
+class Line {
+ public:
+  explicit Line(const char* id) : text_(id) {}
+  Line(const Line&) = delete;
+  Line& operator=(const Line&) = delete;
+  ~Line() { std::printf("%s\n", text_.c_str()); }
+  Line& Add(const char* key, const std::string& value) {
+    text_ += std::string(" ") + key + "=" + value;
+    return *this;
+  }
+  // A call's outcome: its result and, when it failed, the last error.
+  Line& Result(const char* key, BOOL ok, DWORD error) {
+    Add(key, Bool(ok));
+    if (!ok) Add("error", Num(error));
+    return *this;
+  }
+
+ private:
+  std::string text_;
+};
+
+std::string In(const char* name) { return g_work + "\\" + name; }
+
+// ---- Observation helpers --------------------------------------------------
+// These read the machine's state without taking part in the cases.
+
+#ifdef _WIN32
+bool ReadWhole(const std::string& path, std::vector<unsigned char>* data) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  data->clear();
+  unsigned char buffer[4096];
+  DWORD got = 0;
+  bool ok = true;
+  while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0)
+    data->insert(data->end(), buffer, buffer + got);
+  CloseHandle(file);
+  return ok;
+}
+#else
+bool ReadWhole(const std::string& path, std::vector<unsigned char>* data) {
+  if (!winsim::Exists(path) || winsim::IsDirectory(path)) return false;
+  *data = winsim::FileContent(path);
+  return true;
+}
+#endif
+
+unsigned long Crc32(const std::vector<unsigned char>& data) {
+  unsigned long crc = 0xFFFFFFFFUL;
+  for (unsigned char byte : data) {
+    crc ^= byte;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320UL & (0UL - (crc & 1UL)));
+  }
+  return crc ^ 0xFFFFFFFFUL;
+}
+
+// "size:crc" of a file's content, or "absent".
+std::string Content(const std::string& path) {
+  std::vector<unsigned char> data;
+  if (!ReadWhole(path, &data)) return "absent";
+  char text[32];
+  std::snprintf(text, sizeof text, "%lu:%08lX", static_cast<unsigned long>(data.size()), Crc32(data));
+  return text;
+}
+
+// "equal" when both files hold the same bytes.
+std::string SameContent(const std::string& a, const std::string& b) {
+  std::vector<unsigned char> x, y;
+  if (!ReadWhole(a, &x) || !ReadWhole(b, &y)) return "unreadable";
+  return x == y ? "equal" : "different";
+}
+
+bool Find(const std::string& path, WIN32_FIND_DATAA* data) {
+  HANDLE find = FindFirstFileA(path.c_str(), data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  FindClose(find);
+  return true;
+}
+
+bool Exists(const std::string& path) {
+  WIN32_FIND_DATAA data;
+  return Find(path, &data);
+}
+
+// "equal" when both files carry the same last-write time.
+std::string SameWriteTime(const std::string& a, const std::string& b) {
+  WIN32_FIND_DATAA x, y;
+  if (!Find(a, &x) || !Find(b, &y)) return "unreadable";
+  return CompareFileTime(&x.ftLastWriteTime, &y.ftLastWriteTime) == 0 ? "equal" : "different";
+}
+
+// A file held open by another party without sharing, for as long as the
+// object lives: on Windows a real handle, on winsim the machine's in-use
+// state for an open file.
+class HeldOpen {
+ public:
+  explicit HeldOpen(const std::string& path) : path_(path) {
+#ifdef _WIN32
+    handle_ = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+#else
+    winsim::SetInUse(path, ERROR_SHARING_VIOLATION);
+#endif
+  }
+  HeldOpen(const HeldOpen&) = delete;
+  HeldOpen& operator=(const HeldOpen&) = delete;
+  ~HeldOpen() {
+#ifdef _WIN32
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+#else
+    winsim::ClearInUse(path_);
+#endif
+  }
+
+ private:
+  std::string path_;
+#ifdef _WIN32
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+#endif
+};
+
+// The path of the running probe, whose image is in use while it runs.
+std::string OwnImage() {
+  char buffer[MAX_PATH] = "";
+  const DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  return length > 0 && length < sizeof buffer ? std::string(buffer) : std::string();
+}
+
+// A fresh copy of a fixture under another name, for cases that change it.
+void Fresh(const char* fixture, const char* name) {
+  SetFileAttributesA(In(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(In(name).c_str());
+  CopyFileA(In(fixture).c_str(), In(name).c_str(), FALSE);
+}
+
+// ---- File system ----------------------------------------------------------
+
+void DirectoryCases() {
+  const std::string dir = In("Sub Dir");
+  SetLastError(0);
+  BOOL ok = CreateDirectoryA(dir.c_str(), nullptr);
+  Line("fs.mkdir.new").Result("result", ok, GetLastError());
+  ok = CreateDirectoryA(dir.c_str(), nullptr);
+  Line("fs.mkdir.existing").Result("result", ok, GetLastError());
+  ok = CreateDirectoryA(In("PLAIN.TXT").c_str(), nullptr);
+  Line("fs.mkdir.over-file").Result("result", ok, GetLastError());
+  ok = CreateDirectoryA(In("No Parent\\Child").c_str(), nullptr);
+  Line("fs.mkdir.missing-parent").Result("result", ok, GetLastError());
+}
+
+void FindCases() {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(In("Sub Dir").c_str(), &data);
+  {
+    Line line("fs.find.directory");
+    line.Add("found", Bool(find != INVALID_HANDLE_VALUE));
+    if (find != INVALID_HANDLE_VALUE) {
+      line.Add("attributes", Hex(data.dwFileAttributes)).Add("name", Scrub(data.cFileName));
+      line.Add("close", Bool(FindClose(find)));
+    }
+  }
+  find = FindFirstFileA(In("plain.txt").c_str(), &data);
+  {
+    Line line("fs.find.file-other-case");
+    line.Add("found", Bool(find != INVALID_HANDLE_VALUE));
+    if (find != INVALID_HANDLE_VALUE) {
+      line.Add("attributes", Hex(data.dwFileAttributes)).Add("name", Scrub(data.cFileName));
+      line.Add("size", Num(data.nFileSizeLow));
+      FindClose(find);
+    }
+  }
+  struct Missing {
+    const char* id;
+    std::string path;
+  };
+  const Missing missing[] = {
+      {"fs.find.missing-file", In("NOSUCH.TXT")},
+      {"fs.find.missing-directory", In("No Parent\\NOSUCH.TXT")},
+      {"fs.find.trailing-backslash", In("Sub Dir\\")},
+      {"fs.find.file-trailing-backslash", In("PLAIN.TXT\\")},
+  };
+  for (const Missing& m : missing) {
+    SetLastError(0);
+    find = FindFirstFileA(m.path.c_str(), &data);
+    const DWORD error = GetLastError();
+    Line line(m.id);
+    line.Add("found", Bool(find != INVALID_HANDLE_VALUE));
+    if (find == INVALID_HANDLE_VALUE)
+      line.Add("error", Num(error));
+    else
+      FindClose(find);
+  }
+  SetLastError(0);
+  const DWORD attributes = GetFileAttributesA(In("NOSUCH.TXT").c_str());
+  Line("fs.attributes.missing").Add("attributes", Hex(attributes)).Add("error", Num(GetLastError()));
+}
+
+void DeleteCases() {
+  const std::string file = In("RO.TXT");
+  Fresh("PLAIN.TXT", "RO.TXT");
+  const DWORD attributes = GetFileAttributesA(file.c_str());
+  BOOL ok = SetFileAttributesA(file.c_str(), attributes | FILE_ATTRIBUTE_READONLY);
+  Line("fs.readonly.set").Result("result", ok, GetLastError()).Add("attributes", Hex(GetFileAttributesA(file.c_str())));
+  SetLastError(0);
+  ok = DeleteFileA(file.c_str());
+  Line("fs.readonly.delete").Result("result", ok, GetLastError()).Add("exists", Bool(Exists(file)));
+  ok = SetFileAttributesA(file.c_str(), GetFileAttributesA(file.c_str()) & ~FILE_ATTRIBUTE_READONLY);
+  Line("fs.readonly.clear").Result("result", ok, GetLastError()).Add("attributes", Hex(GetFileAttributesA(file.c_str())));
+  ok = DeleteFileA(file.c_str());
+  Line("fs.readonly.delete-cleared").Result("result", ok, GetLastError()).Add("exists", Bool(Exists(file)));
+  ok = DeleteFileA(file.c_str());
+  Line("fs.delete.missing").Result("result", ok, GetLastError());
+}
+
+void MoveCases() {
+  Fresh("PLAIN.TXT", "MOVE-A.TXT");
+  Fresh("VERFIX.EXE", "MOVE-B.TXT");
+  SetLastError(0);
+  BOOL ok = MoveFileA(In("MOVE-A.TXT").c_str(), In("MOVE-B.TXT").c_str());
+  Line("fs.move.onto-existing")
+      .Result("result", ok, GetLastError())
+      .Add("source", Content(In("MOVE-A.TXT")))
+      .Add("target", SameContent(In("MOVE-B.TXT"), In("VERFIX.EXE")) == "equal" ? "unchanged" : "changed");
+  ok = MoveFileA(In("MOVE-A.TXT").c_str(), In("MOVE-C.TXT").c_str());
+  Line("fs.move.new-name")
+      .Result("result", ok, GetLastError())
+      .Add("source-exists", Bool(Exists(In("MOVE-A.TXT"))))
+      .Add("target", SameContent(In("MOVE-C.TXT"), In("PLAIN.TXT")))
+      .Add("time", SameWriteTime(In("MOVE-C.TXT"), In("PLAIN.TXT")));
+  ok = MoveFileA(In("MOVE-A.TXT").c_str(), In("MOVE-D.TXT").c_str());
+  Line("fs.move.missing-source").Result("result", ok, GetLastError());
+}
+
+void CopyCases() {
+  const std::string copy = In("COPY.TXT");
+  SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(copy.c_str());
+  BOOL ok = CopyFileA(In("PLAIN.TXT").c_str(), copy.c_str(), FALSE);
+  Line("fs.copy.new")
+      .Result("result", ok, GetLastError())
+      .Add("content", SameContent(copy, In("PLAIN.TXT")))
+      .Add("time", SameWriteTime(copy, In("PLAIN.TXT")));
+  ok = CopyFileA(In("VERFIX.EXE").c_str(), copy.c_str(), FALSE);
+  Line("fs.copy.overwrite")
+      .Result("result", ok, GetLastError())
+      .Add("content", SameContent(copy, In("VERFIX.EXE")))
+      .Add("time", SameWriteTime(copy, In("VERFIX.EXE")));
+  ok = CopyFileA(In("PLAIN.TXT").c_str(), copy.c_str(), TRUE);
+  Line("fs.copy.fail-if-exists").Result("result", ok, GetLastError()).Add("content", SameContent(copy, In("VERFIX.EXE")));
+  ok = CopyFileA(In("NOSUCH.TXT").c_str(), In("COPY2.TXT").c_str(), FALSE);
+  Line("fs.copy.missing-source").Result("result", ok, GetLastError());
+
+  // Read-only on either side: a copy carries the source's attributes, and a
+  // read-only target is not overwritten.
+  Fresh("PLAIN.TXT", "RO-SRC.TXT");
+  const std::string readOnly = In("RO-SRC.TXT"), fromReadOnly = In("RO-COPY.TXT");
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+  ok = CopyFileA(readOnly.c_str(), fromReadOnly.c_str(), FALSE);
+  Line("fs.copy.readonly-source").Result("result", ok, GetLastError()).Add("attributes", Hex(GetFileAttributesA(fromReadOnly.c_str())));
+  ok = CopyFileA(In("VERFIX.EXE").c_str(), fromReadOnly.c_str(), FALSE);
+  Line("fs.copy.onto-readonly").Result("result", ok, GetLastError()).Add("content", SameContent(fromReadOnly, In("PLAIN.TXT")));
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesA(fromReadOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+void ShortNameCases() {
+  char buffer[MAX_PATH];
+  const std::string shortName = In("PLAIN.TXT");
+  SetLastError(0);
+  DWORD length = GetShortPathNameA(shortName.c_str(), buffer, sizeof buffer);
+  {
+    Line line("fs.shortname.8dot3");
+    line.Add("length-matches", Bool(length == std::strlen(buffer) && length > 0));
+    line.Add("path", length ? Scrub(buffer) : "error:" + Num(GetLastError()));
+  }
+
+  const std::string otherCase = In("Plain.txt");
+  length = GetShortPathNameA(otherCase.c_str(), buffer, sizeof buffer);
+  Line("fs.shortname.8dot3-other-case").Add("path", length ? Scrub(buffer) : "error:" + Num(GetLastError()));
+
+  const std::string longName = In("Long File Name.text");
+  CopyFileA(In("PLAIN.TXT").c_str(), longName.c_str(), FALSE);
+  length = GetShortPathNameA(longName.c_str(), buffer, sizeof buffer);
+  {
+    Line line("fs.shortname.long");
+    if (length == 0 || length >= sizeof buffer) {
+      line.Add("error", Num(GetLastError()));
+    } else {
+      // Only the shape: the directory part is kept, the leaf is a generated
+      // 8.3 name with a "~"; the exact characters are the system's own.
+      const std::string result = buffer;
+      const size_t slash = result.rfind('\\');
+      const std::string dir = result.substr(0, slash), leaf = result.substr(slash + 1);
+      const size_t dot = leaf.find('.');
+      const size_t base = dot == std::string::npos ? leaf.size() : dot;
+      const size_t ext = dot == std::string::npos ? 0 : leaf.size() - dot - 1;
+      line.Add("directory", Scrub(dir));
+      line.Add("tilde", Bool(leaf.find('~') != std::string::npos));
+      line.Add("fits-8dot3", Bool(base >= 1 && base <= 8 && ext <= 3 && leaf.find('.', base + 1) == std::string::npos &&
+                                  leaf.find(' ') == std::string::npos));
+      line.Add("length-matches", Bool(length == result.size()));
+    }
+  }
+  length = GetShortPathNameA(In("NOSUCH LONG NAME.TXT").c_str(), buffer, sizeof buffer);
+  Line("fs.shortname.missing").Add("length", Num(length)).Add("error", Num(GetLastError()));
+  length = GetShortPathNameA(In("No Parent\\PLAIN.TXT").c_str(), buffer, sizeof buffer);
+  Line("fs.shortname.missing-directory").Add("length", Num(length)).Add("error", Num(GetLastError()));
+  length = GetShortPathNameA(In("NOSUCH.TXT").c_str(), buffer, sizeof buffer);
+  Line("fs.shortname.missing-8dot3").Add("length", Num(length)).Add("error", Num(GetLastError()));
+}
+
+void InUseCases() {
+  Fresh("PLAIN.TXT", "OPEN.TXT");
+  {
+    const HeldOpen held(In("OPEN.TXT"));
+    BOOL ok = DeleteFileA(In("OPEN.TXT").c_str());
+    Line("fs.open-file.delete").Result("result", ok, GetLastError());
+    ok = MoveFileA(In("OPEN.TXT").c_str(), In("OPEN-MOVED.TXT").c_str());
+    Line("fs.open-file.rename").Result("result", ok, GetLastError());
+    ok = CopyFileA(In("VERFIX.EXE").c_str(), In("OPEN.TXT").c_str(), FALSE);
+    Line("fs.open-file.overwrite").Result("result", ok, GetLastError());
+    ok = MoveFileExA(In("OPEN.TXT").c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    Line("fs.open-file.register-delete").Result("result", ok, GetLastError());
+  }
+  Line("fs.open-file.unchanged").Add("content", SameContent(In("OPEN.TXT"), In("PLAIN.TXT")));
+  const BOOL ok = DeleteFileA(In("OPEN.TXT").c_str());
+  Line("fs.open-file.delete-after-close").Result("result", ok, GetLastError());
+
+  // The running program's own image.
+  const std::string image = OwnImage();
+  const BOOL deleted = DeleteFileA(image.c_str());
+  Line("fs.running-image.delete").Result("result", deleted, GetLastError()).Add("exists", Bool(Exists(image)));
+  const BOOL overwritten = CopyFileA(In("PLAIN.TXT").c_str(), image.c_str(), FALSE);
+  Line("fs.running-image.overwrite").Result("result", overwritten, GetLastError());
+  const std::string moved = image + ".old";
+  const BOOL renamed = MoveFileA(image.c_str(), moved.c_str());
+  Line("fs.running-image.rename").Result("result", renamed, GetLastError());
+  if (renamed) MoveFileA(moved.c_str(), image.c_str());
+}
+
+void FileSystemCases() {
+  DirectoryCases();
+  FindCases();
+  DeleteCases();
+  MoveCases();
+  CopyCases();
+  ShortNameCases();
+  InUseCases();
+}
+
+// ---- Expansion ------------------------------------------------------------
+
+typedef DWORD(WINAPI* SetupDecompressOrCopyFileFn)(PCSTR source, PCSTR target, PUINT type);
+
+void SetupApiCase(const char* id, SetupDecompressOrCopyFileFn decompress, const char* source, const char* original,
+                  const char* target) {
+  SetFileAttributesA(In(target).c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(In(target).c_str());
+  const DWORD result = decompress(In(source).c_str(), In(target).c_str(), nullptr);
+  Line(id)
+      .Add("result", Num(result))
+      .Add("content", SameContent(In(target), In(original)))
+      .Add("time-of-source", SameWriteTime(In(target), In(source)));
+}
+
+void SetupApiCases() {
+  const std::string path = g_system + "\\setupapi.dll";
+  SetLastError(0);
+  HMODULE module = LoadLibraryA(path.c_str());
+  FARPROC proc = module ? GetProcAddress(module, "SetupDecompressOrCopyFileA") : nullptr;
+  Line("expand.setupapi.load")
+      .Add("module", Bool(module != nullptr))
+      .Add("function", Bool(proc != nullptr))
+      .Add("error", Num(module && proc ? 0 : GetLastError()));
+  if (!proc) {
+    if (module) FreeLibrary(module);
+    return;
+  }
+  auto decompress = reinterpret_cast<SetupDecompressOrCopyFileFn>(reinterpret_cast<void*>(proc));
+  SetupApiCase("expand.setupapi.szdd-text", decompress, "PLAIN.TX_", "PLAIN.TXT", "SA-TEXT.TXT");
+  SetupApiCase("expand.setupapi.szdd-pe", decompress, "VERFIX.EX_", "VERFIX.EXE", "SA-PE.EXE");
+  SetupApiCase("expand.setupapi.uncompressed", decompress, "PLAIN.TXT", "PLAIN.TXT", "SA-PLAIN.TXT");
+  const DWORD missing = decompress(In("NOSUCH.TX_").c_str(), In("SA-NONE.TXT").c_str(), nullptr);
+  Line("expand.setupapi.missing-source").Add("result", Num(missing)).Add("target", Bool(Exists(In("SA-NONE.TXT"))));
+  Line("expand.setupapi.free").Add("result", Bool(FreeLibrary(module)));
+}
+
+bool LzAvailable() {
+#ifdef _WIN32
+  return true;
+#else
+  return LZOpenFileA && LZCopy && LZClose;
+#endif
+}
+
+void LzCase(const char* id, const char* source, const char* original, const char* target) {
+  SetFileAttributesA(In(target).c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(In(target).c_str());
+  std::string sourcePath = In(source), targetPath = In(target);
+  OFSTRUCT sourceOf{}, targetOf{};
+  const INT in = LZOpenFileA(&sourcePath[0], &sourceOf, OF_READ);
+  Line line(id);
+  line.Add("open-source", Bool(in >= 0));
+  if (in < 0) {
+    line.Add("code", Num(in));
+    return;
+  }
+  const INT out = LZOpenFileA(&targetPath[0], &targetOf, OF_CREATE);
+  line.Add("open-target", Bool(out >= 0));
+  if (out < 0) {
+    LZClose(in);
+    line.Add("code", Num(out));
+    return;
+  }
+  const LONG copied = LZCopy(in, out);
+  LZClose(in);
+  LZClose(out);
+  line.Add("copied", Num(copied))
+      .Add("content", SameContent(In(target), In(original)))
+      .Add("time-of-source", SameWriteTime(In(target), In(source)));
+}
+
+void LzCases() {
+  if (!LzAvailable()) {
+    Line("expand.lz").Add("available", "FALSE");
+    return;
+  }
+  LzCase("expand.lz.szdd-text", "PLAIN.TX_", "PLAIN.TXT", "LZ-TEXT.TXT");
+  LzCase("expand.lz.szdd-pe", "VERFIX.EX_", "VERFIX.EXE", "LZ-PE.EXE");
+  LzCase("expand.lz.uncompressed", "PLAIN.TXT", "PLAIN.TXT", "LZ-PLAIN.TXT");
+  std::string missing = In("NOSUCH.TX_");
+  OFSTRUCT of{};
+  const INT handle = LZOpenFileA(&missing[0], &of, OF_READ);
+  Line("expand.lz.missing-source").Add("code", Num(handle));
+  if (handle >= 0) LZClose(handle);
+}
+
+void ExpansionCases() {
+  SetupApiCases();
+  LzCases();
+}
+
+// ---- Version resources ----------------------------------------------------
+
+bool VersionAvailable() {
+#ifdef _WIN32
+  return true;
+#else
+  return GetFileVersionInfoSizeA && GetFileVersionInfoA && VerQueryValueA;
+#endif
+}
+
+std::string Quad(DWORD ms, DWORD ls) {
+  return Num(ms >> 16) + "." + Num(ms & 0xFFFF) + "." + Num(ls >> 16) + "." + Num(ls & 0xFFFF);
+}
+
+void VersionCase(const char* id, const char* name) {
+  const std::string path = In(name);
+  DWORD handle = 0;
+  SetLastError(0);
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+  Line line(id);
+  line.Add("has-size", Bool(size > 0));
+  if (size == 0) {
+    line.Add("error", Num(GetLastError()));
+    return;
+  }
+  std::vector<unsigned char> block(size);
+  const BOOL ok = GetFileVersionInfoA(path.c_str(), handle, size, block.data());
+  line.Result("info", ok, GetLastError());
+  if (!ok) return;
+  LPVOID value = nullptr;
+  UINT length = 0;
+  const BOOL found = VerQueryValueA(block.data(), "\\", &value, &length);
+  line.Add("query", Bool(found)).Add("length", Num(length));
+  if (!found || length < sizeof(VS_FIXEDFILEINFO)) return;
+  const VS_FIXEDFILEINFO* info = static_cast<const VS_FIXEDFILEINFO*>(value);
+  line.Add("signature", Hex(info->dwSignature))
+      .Add("file", Quad(info->dwFileVersionMS, info->dwFileVersionLS))
+      .Add("product", Quad(info->dwProductVersionMS, info->dwProductVersionLS));
+}
+
+void VersionCases() {
+  if (!VersionAvailable()) {
+    Line("version").Add("available", "FALSE");
+    return;
+  }
+  VersionCase("version.pe", "VERFIX.EXE");
+  VersionCase("version.plain-text", "PLAIN.TXT");
+  VersionCase("version.szdd", "VERFIX.EX_");
+  VersionCase("version.missing", "NOSUCH.EXE");
+}
+
+// ---- Replacement at the next start -----------------------------------------
+
+const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
+void PendingValue() {
+  HKEY key = nullptr;
+  LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key);
+  if (status != ERROR_SUCCESS) {
+    Line("delayed.value").Add("open", Num(status));
+    return;
+  }
+  const char* name = "PendingFileRenameOperations";
+  DWORD type = 0, size = 0;
+  status = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+  const DWORD sizeQueried = size;
+  std::vector<unsigned char> data(size + 2);
+  // A buffer too small: the status, and the size the call asks for.
+  unsigned char small[4];
+  DWORD smallSize = sizeof small;
+  const LONG smallStatus = RegQueryValueExA(key, name, nullptr, nullptr, small, &smallSize);
+  if (status == ERROR_SUCCESS) status = RegQueryValueExA(key, name, nullptr, &type, data.data(), &size);
+  {
+    HKEY missing = nullptr;
+    const LONG missingKey = RegOpenKeyExA(key, "No Such Key", 0, KEY_QUERY_VALUE, &missing);
+    if (missingKey == ERROR_SUCCESS) RegCloseKey(missing);
+    DWORD ignored = sizeof small;
+    const LONG missingValue = RegQueryValueExA(key, "No Such Value", nullptr, nullptr, small, &ignored);
+    Line("registry.missing").Add("key", Num(missingKey)).Add("value", Num(missingValue));
+  }
+  Line("registry.small-buffer")
+      .Add("status", Num(smallStatus))
+      .Add("size-asked-equals-size-read", Bool(smallSize == size))
+      .Add("size-queried-equals-size-read", Bool(sizeQueried == size));
+  RegCloseKey(key);
+  Line line("delayed.value");
+  line.Add("status", Num(status));
+  if (status != ERROR_SUCCESS) return;
+  data.resize(size);
+  line.Add("type", Num(type)).Add("double-nul-end", Bool(size >= 2 && data[size - 1] == 0 && data[size - 2] == 0));
+  // The strings, in order, up to the empty string that ends the list (an
+  // empty target inside a pair is kept).
+  std::vector<std::string> items;
+  for (size_t at = 0; at < data.size();) {
+    const auto nul = std::find(data.begin() + at, data.end(), 0);
+    const size_t length = static_cast<size_t>(nul - (data.begin() + at));
+    if (length == 0 && items.size() % 2 == 0) break;
+    items.emplace_back(data.begin() + at, nul);
+    at += length + 1;
+  }
+  line.Add("count", Num(static_cast<long long>(items.size())));
+  for (size_t i = 0; i < items.size(); ++i) line.Add(("item" + Num(static_cast<long long>(i))).c_str(), Scrub(items[i]));
+}
+
+void DelayedCases() {
+  Fresh("PLAIN.TXT", "INSTALL.DLL");
+  Fresh("VERFIX.EXE", "INSTALL.000");
+  SetLastError(0);
+  BOOL ok = MoveFileExA(In("INSTALL.DLL").c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  Line("delayed.register-delete").Result("result", ok, GetLastError()).Add("file-kept", Bool(Exists(In("INSTALL.DLL"))));
+  ok = MoveFileExA(In("INSTALL.000").c_str(), In("INSTALL.DLL").c_str(), MOVEFILE_DELAY_UNTIL_REBOOT);
+  Line("delayed.register-rename")
+      .Result("result", ok, GetLastError())
+      .Add("source-kept", Bool(Exists(In("INSTALL.000"))))
+      .Add("target", SameContent(In("INSTALL.DLL"), In("PLAIN.TXT")));
+  PendingValue();
+}
+
+// ---- Profile files (WININIT.INI on the 95 family) ---------------------------
+
+std::string Text(const std::string& path) {
+  std::vector<unsigned char> data;
+  if (!ReadWhole(path, &data)) return "absent";
+  return Scrub(std::string(data.begin(), data.end()));
+}
+
+void ProfileCases() {
+  const std::string ini = In("TEST.INI");
+  DeleteFileA(ini.c_str());
+  const BOOL first = WritePrivateProfileStringA("rename", "C:\\A\\B.DLL", "C:\\A\\B.000", ini.c_str());
+  const BOOL second = WritePrivateProfileStringA("rename", "C:\\A\\C.DLL", "C:\\A\\C.000", ini.c_str());
+  Line("profile.new-file").Add("first", Bool(first)).Add("second", Bool(second)).Add("text", Text(ini));
+  const BOOL other = WritePrivateProfileStringA("other", "key", "value", ini.c_str());
+  const BOOL replaced = WritePrivateProfileStringA("rename", "c:\\a\\b.dll", "C:\\A\\B.001", ini.c_str());
+  Line("profile.update").Add("other", Bool(other)).Add("replace", Bool(replaced)).Add("text", Text(ini));
+  char value[MAX_PATH] = "";
+  const DWORD length = GetPrivateProfileStringA("RENAME", "C:\\A\\B.DLL", "none", value, sizeof value, ini.c_str());
+  Line("profile.read").Add("length", Num(length)).Add("value", Scrub(value));
+
+  // A bare file name is a file in the Windows directory.
+  const std::string bare = g_windows + "\\KVPROBE.INI";
+  DeleteFileA(bare.c_str());
+  const BOOL written = WritePrivateProfileStringA("rename", "C:\\A\\B.DLL", "C:\\A\\B.000", "KVPROBE.INI");
+  Line("profile.bare-name").Add("result", Bool(written)).Add("in-windows-directory", Text(bare));
+  DeleteFileA(bare.c_str());
+}
+
+// ---- Code page --------------------------------------------------------------
+
+void TextCases() {
+  Line("text.acp").Add("code-page", Num(GetACP()));
+  const unsigned char bytes[] = {0x41, 0x5C, 0x7F, 0x80, 0x81, 0x95, 0x9F, 0xA0, 0xA1, 0xDF, 0xE0, 0xEF, 0xFC, 0xFD, 0xFF};
+  std::string leads;
+  for (unsigned char b : bytes) leads += IsDBCSLeadByte(b) ? '1' : '0';
+  Line("text.lead-bytes").Add("41.5C.7F.80.81.95.9F.A0.A1.DF.E0.EF.FC.FD.FF", leads);
+
+  // "C:\" + a kanji whose trail byte is 0x5C + "\" + a half-width katakana +
+  // a kanji + "\x": stepping by characters never stops on the trail byte.
+  const char text[] = "C:\\\x95\x5C\\\xB1\x8E\xA6\\x";
+  std::string offsets;
+  int lastBackslash = -1;
+  for (const char* p = text; *p; p = CharNextA(p)) {
+    offsets += (offsets.empty() ? "" : ",") + Num(p - text);
+    if (*p == '\\') lastBackslash = static_cast<int>(p - text);
+  }
+  const char* end = text + std::strlen(text);
+  Line("text.charnext")
+      .Add("offsets", offsets)
+      .Add("last-backslash", Num(lastBackslash))
+      .Add("at-end-stays", Bool(CharNextA(end) == end));
+  const char lone[] = "\x95";
+  Line("text.charnext-lead-before-nul").Add("step", Num(CharNextA(lone) - lone));
+}
+
+// ---- Driver ---------------------------------------------------------------
+
+struct Group {
+  const char* name;
+  void (*run)();
+};
+
+const Group kGroups[] = {
+    {"fs", FileSystemCases},
+    {"expand", ExpansionCases},
+    {"version", VersionCases},
+    {"delayed", DelayedCases},
+    {"profile", ProfileCases},
+    {"text", TextCases},
+};
+
+std::string Directory(UINT(WINAPI* get)(LPSTR, UINT)) {
+  char buffer[MAX_PATH] = "";
+  const UINT length = get(buffer, sizeof buffer);
+  return length > 0 && length < sizeof buffer ? std::string(buffer) : std::string();
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: probe%s WORKDIR [GROUP]\n",
+#ifdef _WIN32
+               ""
+#else
+               "_host [--import HOSTDIR]"
+#endif
+  );
+  return 2;
+}
+
+#ifndef _WIN32
+// FILETIME of a host file's modification time.
+FILETIME HostWriteTime(const std::filesystem::path& path) {
+  struct stat info {};
+  FILETIME time{};
+  if (stat(path.c_str(), &info) != 0) return time;
+  const uint64_t value = (static_cast<uint64_t>(info.st_mtim.tv_sec) + 11644473600ULL) * 10000000ULL +
+                         static_cast<uint64_t>(info.st_mtim.tv_nsec) / 100;
+  time.dwLowDateTime = static_cast<DWORD>(value);
+  time.dwHighDateTime = static_cast<DWORD>(value >> 32);
+  return time;
+}
+
+// Copies the regular files of a host directory into the simulated machine,
+// with their modification times.
+bool Import(const std::string& hostDir, const std::string& workDir) {
+  std::error_code error;
+  std::filesystem::directory_iterator it(hostDir, error);
+  if (error) {
+    std::fprintf(stderr, "probe_host: cannot read %s\n", hostDir.c_str());
+    return false;
+  }
+  winsim::AddDirectory(workDir);
+  for (const auto& entry : it) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string target = workDir + "\\" + entry.path().filename().string();
+    winsim::AddFile(target, data);
+    winsim::SetWriteTime(target, HostWriteTime(entry.path()));
+  }
+  return true;
+}
+#endif
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+#ifndef _WIN32
+  winsim::Reset();
+  if (args.size() >= 2 && args[0] == "--import") {
+    if (args.size() < 3 || !Import(args[1], args[2])) return Usage();
+    args.erase(args.begin(), args.begin() + 2);
+  }
+#endif
+  if (args.empty() || args.size() > 2) return Usage();
+#ifndef _WIN32
+  // The probe's own image, where the Windows build runs from, in use as a
+  // running program is.
+  const std::string image = "C:\\bin\\probe.exe";
+  winsim::AddFile(image, "MZ");
+  winsim::SetModuleFileName(image);
+  winsim::SetInUse(image, ERROR_ACCESS_DENIED);
+#endif
+  g_work = args[0];
+  while (g_work.size() > 3 && g_work.back() == '\\') g_work.pop_back();
+  g_windows = Directory(GetWindowsDirectoryA);
+  g_system = Directory(GetSystemDirectoryA);
+
+  bool ran = false;
+  for (const Group& group : kGroups) {
+    if (args.size() == 2 && args[1] != group.name) continue;
+    group.run();
+    ran = true;
+  }
+  std::fflush(stdout);
+  return ran ? 0 : Usage();
+}
