@@ -13,7 +13,7 @@ set -euo pipefail
 # are shown but not compared. Empty this list as soon as winsim has the
 # expansion (setupapi.dll, LZ32) and version resource areas; the script says
 # when a listed group already agrees.
-PENDING=(expand version)
+PENDING=()
 
 # Cases where Wine, as run here, is known to differ from Windows XP; winsim
 # follows Windows. Each entry needs its reason in docs/testing.md.

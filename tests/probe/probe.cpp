@@ -33,14 +33,6 @@
 
 #include "winsim/control.h"
 
-// Areas of winsim that a build may not contain yet: declared weak, so that
-// the probe links without them and reports their cases as unavailable.
-INT LZOpenFileA(LPSTR fileName, LPOFSTRUCT reOpenBuffer, WORD style) __attribute__((weak));
-LONG LZCopy(INT source, INT destination) __attribute__((weak));
-void LZClose(INT file) __attribute__((weak));
-DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle) __attribute__((weak));
-BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD handle, DWORD length, LPVOID data) __attribute__((weak));
-BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* buffer, PUINT length) __attribute__((weak));
 #endif
 
 namespace {
@@ -482,14 +474,6 @@ void SetupApiCases() {
   Line("expand.setupapi.free").Add("result", Bool(FreeLibrary(module)));
 }
 
-bool LzAvailable() {
-#ifdef _WIN32
-  return true;
-#else
-  return LZOpenFileA && LZCopy && LZClose;
-#endif
-}
-
 void LzCase(const char* id, const char* source, const char* original, const char* target) {
   SetFileAttributesA(In(target).c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(In(target).c_str());
@@ -518,10 +502,6 @@ void LzCase(const char* id, const char* source, const char* original, const char
 }
 
 void LzCases() {
-  if (!LzAvailable()) {
-    Line("expand.lz").Add("available", "FALSE");
-    return;
-  }
   LzCase("expand.lz.szdd-text", "PLAIN.TX_", "PLAIN.TXT", "LZ-TEXT.TXT");
   LzCase("expand.lz.szdd-pe", "VERFIX.EX_", "VERFIX.EXE", "LZ-PE.EXE");
   LzCase("expand.lz.uncompressed", "PLAIN.TXT", "PLAIN.TXT", "LZ-PLAIN.TXT");
@@ -538,14 +518,6 @@ void ExpansionCases() {
 }
 
 // ---- Version resources ----------------------------------------------------
-
-bool VersionAvailable() {
-#ifdef _WIN32
-  return true;
-#else
-  return GetFileVersionInfoSizeA && GetFileVersionInfoA && VerQueryValueA;
-#endif
-}
 
 std::string Quad(DWORD ms, DWORD ls) {
   return Num(ms >> 16) + "." + Num(ms & 0xFFFF) + "." + Num(ls >> 16) + "." + Num(ls & 0xFFFF);
@@ -578,10 +550,6 @@ void VersionCase(const char* id, const char* name) {
 }
 
 void VersionCases() {
-  if (!VersionAvailable()) {
-    Line("version").Add("available", "FALSE");
-    return;
-  }
   VersionCase("version.pe", "VERFIX.EXE");
   VersionCase("version.plain-text", "PLAIN.TXT");
   VersionCase("version.szdd", "VERFIX.EX_");
