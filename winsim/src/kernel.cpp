@@ -1,9 +1,8 @@
 // winsim: operating-system profile, process paths, last error, clock and
 // the ANSI code page.
-#include <iconv.h>
-
 #include <cstring>
 
+#include "codepage.h"
 #include "machine.h"
 
 namespace winsim {
@@ -18,45 +17,11 @@ UINT CopyOut(const std::string& text, LPSTR buffer, UINT size) {
   return static_cast<UINT>(text.size());
 }
 
-const char* IconvName(UINT codePage) {
-  switch (codePage) {
-    case 932: return "CP932";
-    case 936: return "CP936";
-    case 949: return "CP949";
-    case 950: return "BIG5";
-    case 1250: return "CP1250";
-    case 1251: return "CP1251";
-    case 1252: return "CP1252";
-    case CP_UTF8: return "UTF-8";
-    default: return nullptr;
-  }
-}
-
-// Converts one character (1 or 2 bytes) to UTF-16 code units; false when the
-// code page has no mapping for it.
-bool ConvertChar(iconv_t cd, const char* in, size_t length, std::u16string* out) {
-  char16_t units[4];
-  char* inPtr = const_cast<char*>(in);
-  char* outPtr = reinterpret_cast<char*>(units);
-  size_t inLeft = length, outLeft = sizeof units;
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft != 0) return false;
-  out->append(units, (sizeof units - outLeft) / sizeof(char16_t));
-  return true;
-}
 }  // namespace
 
 void SetLastErrorInternal(DWORD error) { lastError = error; }
 
-bool IsLeadByte(unsigned char c) {
-  switch (M().acp) {
-    case 932: return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    case 936:
-    case 949:
-    case 950: return c >= 0x81 && c <= 0xFE;
-    default: return false;
-  }
-}
+bool IsLeadByte(unsigned char c) { return IsLeadByteIn(M().acp, c); }
 
 std::string UpperAnsi(const std::string& text) {
   std::string result = text;
@@ -274,40 +239,19 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiB
     return 0;
   }
   const UINT cp = (codePage == CP_ACP || codePage == CP_THREAD_ACP || codePage == CP_OEMCP) ? M().acp : codePage;
-  const char* name = IconvName(cp);
-  if (!name) {
+  const size_t length = multiByteLength < 0 ? std::strlen(multiByte) + 1 : static_cast<size_t>(multiByteLength);
+  // Windows gives a character without a mapping as the code page's default
+  // Unicode character (U+30FB in code page 932).
+  std::u16string result;
+  bool unmapped = false;
+  if (!AnsiToWide(cp, multiByte, length, cp == 932 ? u'\x30FB' : u'?', &result, &unmapped)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  const size_t length = multiByteLength < 0 ? std::strlen(multiByte) + 1 : static_cast<size_t>(multiByteLength);
-  iconv_t cd = iconv_open("UTF-16LE", name);
-  std::u16string result;
-  const UINT savedAcp = M().acp;
-  M().acp = cp;
-  for (size_t i = 0; i < length;) {
-    size_t n = 1;
-    if (cp == CP_UTF8) {
-      const unsigned char c = static_cast<unsigned char>(multiByte[i]);
-      n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    } else if (IsLeadByte(static_cast<unsigned char>(multiByte[i]))) {
-      n = 2;
-    }
-    if (i + n > length) n = length - i;
-    if (multiByte[i] == '\0') {
-      result.push_back(u'\0');
-    } else if (!ConvertChar(cd, multiByte + i, n, &result)) {
-      if (flags & MB_ERR_INVALID_CHARS) {
-        iconv_close(cd);
-        M().acp = savedAcp;
-        SetLastError(1113);  // ERROR_NO_UNICODE_TRANSLATION
-        return 0;
-      }
-      result.push_back(cp == 932 ? u'\x30FB' : u'?');
-    }
-    i += n;
+  if (unmapped && (flags & MB_ERR_INVALID_CHARS)) {
+    SetLastError(1113);  // ERROR_NO_UNICODE_TRANSLATION
+    return 0;
   }
-  M().acp = savedAcp;
-  iconv_close(cd);
   if (wideLength == 0) return static_cast<int>(result.size());
   if (result.size() > static_cast<size_t>(wideLength)) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);

@@ -11,11 +11,11 @@
 //
 // Only PE images (PE32 and PE32+) are read; 16-bit NE files count as having
 // no version resource, and VerQueryValueA reads the 32-bit block layout only.
-#include <iconv.h>
 
 #include <algorithm>
 #include <cstring>
 
+#include "codepage.h"
 #include "machine.h"
 
 namespace winsim {
@@ -168,73 +168,21 @@ DWORD NoVersionError() {
 
 // ---- Code page conversion of keys and string values -----------------------
 
-const char* IconvName(UINT codePage) {
-  switch (codePage) {
-    case 932: return "CP932";
-    case 936: return "CP936";
-    case 949: return "CP949";
-    case 950: return "BIG5";
-    case 1250: return "CP1250";
-    case 1251: return "CP1251";
-    case 1252: return "CP1252";
-    case CP_UTF8: return "UTF-8";
-    default: return nullptr;
-  }
-}
-
-// One character through iconv; false when it has no mapping.
-bool Convert(iconv_t cd, const char* in, size_t inLength, std::string* out) {
-  char buffer[16];
-  char* inPtr = const_cast<char*>(in);
-  char* outPtr = buffer;
-  size_t inLeft = inLength, outLeft = sizeof buffer;
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft != 0) return false;
-  out->append(buffer, sizeof buffer - outLeft);
-  return true;
-}
-
 // ANSI (the system code page) to UTF-16, one character at a time; a byte
 // without a mapping becomes '?'.
 std::u16string ToWide(const char* text) {
   std::u16string result;
-  const char* name = IconvName(M().acp);
-  iconv_t cd = name ? iconv_open("UTF-16LE", name) : reinterpret_cast<iconv_t>(-1);
-  for (size_t i = 0; text[i];) {
-    const size_t n = (IsLeadByte(static_cast<unsigned char>(text[i])) && text[i + 1]) ? 2 : 1;
-    std::string units;
-    if (cd != reinterpret_cast<iconv_t>(-1) && Convert(cd, text + i, n, &units)) {
-      for (size_t k = 0; k + 1 < units.size(); k += 2)
-        result.push_back(static_cast<char16_t>(static_cast<uint8_t>(units[k]) | (static_cast<uint8_t>(units[k + 1]) << 8)));
-    } else if (n == 1 && static_cast<unsigned char>(text[i]) < 0x80) {
-      result.push_back(static_cast<char16_t>(text[i]));
-    } else {
-      result.push_back(u'?');
-    }
-    i += n;
-  }
-  if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  AnsiToWide(M().acp, text, std::strlen(text), u'?', &result);
   return result;
 }
 
-// UTF-16 code units to the system code page; characters without a mapping
-// become the code page's default character '?'.
+// UTF-16 code units (little-endian bytes) to the system code page;
+// characters without a mapping become the code page's default character '?'.
 std::string ToAnsi(const uint8_t* units, size_t count) {
+  std::u16string wide;
+  for (size_t i = 0; i < count; ++i) wide.push_back(static_cast<char16_t>(units[2 * i] | (units[2 * i + 1] << 8)));
   std::string result;
-  const char* name = IconvName(M().acp);
-  iconv_t cd = name ? iconv_open(name, "UTF-16LE") : reinterpret_cast<iconv_t>(-1);
-  for (size_t i = 0; i < count;) {
-    const uint16_t unit = static_cast<uint16_t>(units[2 * i] | (units[2 * i + 1] << 8));
-    size_t n = 1;
-    if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < count) n = 2;
-    if (unit == 0) {
-      result.push_back('\0');
-    } else if (cd == reinterpret_cast<iconv_t>(-1) || !Convert(cd, reinterpret_cast<const char*>(units + 2 * i), 2 * n, &result)) {
-      result.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
-    }
-    i += n;
-  }
-  if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  WideToAnsi(M().acp, wide.data(), wide.size(), '?', &result);
   return result;
 }
 
