@@ -200,3 +200,28 @@ TEST_F(FileReplaceTest, ReplaceAtRestartAndKeepPendingFlags) {
 }
 
 }  // namespace
+
+namespace {
+
+class ScheduleTest : public UpdateTest {};
+
+TEST_F(ScheduleTest, RegistrationFailuresAreNotReported) {
+  winsim::InjectFault("MoveFileExA", ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ScheduleReplaceAtRestart("C:\\new.000", kDll), 0);
+  EXPECT_EQ(winsim::CallsTo("MoveFileExA").size(), 2u);  // both are still tried
+
+  winsim::SetOs(winsim::Os::WinMe);
+  winsim::InjectFault("WritePrivateProfileStringA", ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ScheduleReplaceAtRestart("C:\\new.000", kDll), 0);
+}
+
+TEST_F(ScheduleTest, WithoutAShortPathTheLongPathIsWritten) {
+  // A path the system cannot shorten (here: not there yet) is written as it
+  // is, never as an empty key.
+  winsim::SetOs(winsim::Os::Win95);
+  winsim::AddFile("C:\\Long Name\\new.000", "n");
+  EXPECT_EQ(ScheduleReplaceAtRestart("C:\\Long Name\\new.000", "C:\\Long Name\\gone.dll"), 0);
+  EXPECT_EQ(winsim::FileText("C:\\WINDOWS\\WININIT.INI"), "[rename]\r\nC:\\Long Name\\gone.dll=C:\\LONGNA~1\\new.000\r\n");
+}
+
+}  // namespace
