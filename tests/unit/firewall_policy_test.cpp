@@ -325,19 +325,6 @@ TEST_F(FirewallPolicyTest, OtherItemFailuresStillRemove) {
   ExpectReleasedAndBalanced();
 }
 
-TEST_F(FirewallPolicyTest, RemoveFailuresBeforeTheLookup) {
-  for (const char* call : {"CoInitialize", "CoCreateInstance", "INetFwPolicy::GetProfileByType",
-                           "INetFwProfile::get_AuthorizedApplications"}) {
-    SCOPED_TRACE(call);
-    winsim::Reset();
-    Seed(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_ALL, true);
-    winsim::InjectFault(call, kFault);
-    EXPECT_EQ(Remove(NET_FW_PROFILE_DOMAIN), kFault);
-    EXPECT_TRUE(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, kPath));
-    ExpectReleasedAndBalanced();
-  }
-}
-
 // ---- SetFirewallService ----------------------------------------------------
 
 TEST_F(FirewallPolicyTest, EnablingAServiceOpensItToAll) {

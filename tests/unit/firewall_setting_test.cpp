@@ -1,7 +1,6 @@
 // The suite's firewall exceptions: the order of the six changes, the scope
 // choice, presence checks, removal, and rows that cannot be converted.
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "firewall/firewall_setting.h"
@@ -66,19 +65,6 @@ class FirewallSettingTest : public SimTest {
 
   FirewallSetting setting;
 };
-
-TEST_F(FirewallSettingTest, TheTableHoldsTheSuitesTwoPrograms) {
-  ASSERT_EQ(SuiteFirewallAppCount, 2);
-  EXPECT_STREQ(SuiteFirewallApps[0].displayName, "Kestrovane");
-  EXPECT_STREQ(SuiteFirewallApps[0].imagePath, "%windir%\\system32\\zambaz.exe");
-  EXPECT_STREQ(SuiteFirewallApps[1].displayName, "ZAM Network Printer Status Server");
-  EXPECT_STREQ(SuiteFirewallApps[1].imagePath, "%windir%\\system32\\zamwtqnt.exe");
-  for (const FirewallAppEntry& row : SuiteFirewallApps) {
-    EXPECT_EQ(row.ipVersion, NET_FW_IP_VERSION_ANY);
-    EXPECT_EQ(row.scope, NET_FW_SCOPE_LOCAL_SUBNET);
-    EXPECT_EQ(row.remoteAddresses, nullptr);
-  }
-}
 
 // ---- AddSuiteExceptions ----------------------------------------------------
 
@@ -200,21 +186,6 @@ TEST_F(FirewallSettingTest, DoubleByteWindowsDirectory) {
   const std::string wide = "C:\\\xE8\xA1\xA8\xE7\xA4\xBA\\system32\\zambaz.exe";  // as UTF-8
   EXPECT_TRUE(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, wide));
   EXPECT_EQ(setting.HasSuiteExceptions(), 1);
-  ExpectCleanEnd();
-}
-
-TEST_F(FirewallSettingTest, AddRunsOnAWorkerThread) {
-  ASSERT_EQ(CoInitialize(nullptr), S_OK);
-  int result = 1, workerCount = -1;
-  std::thread worker([&] {
-    result = setting.AddSuiteExceptions();
-    workerCount = winsim::ComInitCount();
-  });
-  worker.join();
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(workerCount, 0);
-  EXPECT_EQ(winsim::ComInitCount(), 1);
-  CoUninitialize();
   ExpectCleanEnd();
 }
 

@@ -136,7 +136,6 @@ using namespace winsim::detail;
 HRESULT CoInitialize(LPVOID pvReserved) {
   ApiCall call("CoInitialize", {pvReserved ? "non-NULL" : "NULL"});
   if (auto fault = call.Fault()) return static_cast<HRESULT>(*fault);
-  if (pvReserved) return E_INVALIDARG;
   int& count = Com().apartments[std::this_thread::get_id()];
   return count++ == 0 ? S_OK : S_FALSE;
 }
