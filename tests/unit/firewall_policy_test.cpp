@@ -1,6 +1,5 @@
 // Firewall policy access: call order, release order, COM balance and the
 // results of the seven operations.
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
