@@ -19,6 +19,9 @@
 #  include <windows.h>
 #  include <winver.h>
 #  include <lzexpand.h>
+#  include <objbase.h>
+#  include <oleauto.h>
+#  include <netfw.h>
 #else
 #  include <winsim/windows.h>
 #endif

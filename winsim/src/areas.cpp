@@ -5,12 +5,14 @@ namespace winsim {
 namespace detail {
 
 void ResetExpansion();  // expand.cpp: setupapi.dll and LZ32 handles
+void ResetFirewall();   // firewall_policy.cpp: COM, BSTRs and the firewall policy
 
 void ResetAreas() {
   ResetFileSystem();
   ResetRegistry();
   ResetModules();
   ResetExpansion();
+  ResetFirewall();
 }
 
 }  // namespace detail

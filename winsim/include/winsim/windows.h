@@ -9,5 +9,7 @@
 #include "win_registry.h"
 #include "win_version.h"
 #include "win_lz.h"
+#include "win_com.h"
+#include "win_netfw.h"
 
 #endif  // WINSIM_WINDOWS_H

@@ -1,0 +1,106 @@
+// The suite's firewall exceptions: the fixed table of its programs and the
+// procedures over both profiles.
+#include "firewall/firewall_setting.h"
+
+#include <string>
+
+#include "firewall/bstr.h"
+#include "firewall/firewall_policy.h"
+#include "update/path_utils.h"
+
+const FirewallAppEntry SuiteFirewallApps[SuiteFirewallAppCount] = {
+    {"Kestrovane", "%windir%\\system32\\zambaz.exe", NET_FW_IP_VERSION_ANY, NET_FW_SCOPE_LOCAL_SUBNET, nullptr},
+    {"ZAM Network Printer Status Server", "%windir%\\system32\\zamwtqnt.exe", NET_FW_IP_VERSION_ANY,
+     NET_FW_SCOPE_LOCAL_SUBNET, nullptr},
+};
+
+namespace {
+
+const NET_FW_PROFILE_TYPE BothProfiles[] = {NET_FW_PROFILE_DOMAIN, NET_FW_PROFILE_STANDARD};
+
+// Converts a narrow string of the system code page to a BSTR. Null when the
+// system has no memory for it or cannot convert it; nothing is thrown.
+kv::Bstr AnsiToBstr(const std::string& text) noexcept {
+  if (text.empty()) return kv::Bstr(SysAllocStringLen(nullptr, 0));
+  const int length = static_cast<int>(text.size());
+  const int wideLength = MultiByteToWideChar(CP_ACP, 0, text.c_str(), length, nullptr, 0);
+  if (wideLength <= 0) return kv::Bstr();
+  kv::Bstr wide(SysAllocStringLen(nullptr, static_cast<UINT>(wideLength)));
+  if (!wide) return kv::Bstr();
+  if (MultiByteToWideChar(CP_ACP, 0, text.c_str(), length, wide.get(), wideLength) != wideLength) return kv::Bstr();
+  return wide;
+}
+
+// A row's string with its directory token expanded, as a BSTR; null when it
+// cannot be made. This runs on the worker thread, where running out of
+// memory must fail the row, not end the process.
+kv::Bstr ExpandToBstr(const char* text) noexcept {
+  try {
+    std::string expanded;
+    ExpandDirToken(text, expanded);
+    return AnsiToBstr(expanded);
+  } catch (...) {
+    return kv::Bstr();
+  }
+}
+
+}  // namespace
+
+BOOL FirewallSetting::IsFirewallAvailable() { return ProbeFirewallPolicy() >= 0 ? 1 : 0; }
+
+BOOL FirewallSetting::HasSuiteExceptions() {
+  for (const FirewallAppEntry& row : SuiteFirewallApps) {
+    kv::Bstr imagePath = ExpandToBstr(row.imagePath);
+    if (!imagePath) continue;  // cannot be asked about: not listed
+    // Both profiles are always asked.
+    const BOOL inDomain = IsApplicationListed(NET_FW_PROFILE_DOMAIN, imagePath.get());
+    const BOOL inStandard = IsApplicationListed(NET_FW_PROFILE_STANDARD, imagePath.get());
+    imagePath.reset();
+    if (inDomain || inStandard) return 1;
+  }
+  return 0;
+}
+
+int FirewallSetting::AddSuiteExceptions() {
+  int result = 0;
+  const NET_FW_SCOPE scope = scopeAny == 0 ? NET_FW_SCOPE_LOCAL_SUBNET : NET_FW_SCOPE_ALL;
+  for (const FirewallAppEntry& row : SuiteFirewallApps) {
+    kv::Bstr displayName = ExpandToBstr(row.displayName);
+    kv::Bstr imagePath = ExpandToBstr(row.imagePath);
+    if (!displayName || !imagePath) {
+      result = -1;  // this row's changes cannot be made
+      continue;
+    }
+    for (NET_FW_PROFILE_TYPE profile : BothProfiles) {
+      if (AuthorizeApplication(profile, displayName.get(), imagePath.get(), row.ipVersion, scope, nullptr, 1) < 0)
+        result = -1;
+    }
+    displayName.reset();
+    imagePath.reset();
+  }
+  for (NET_FW_PROFILE_TYPE profile : BothProfiles) {
+    if (SetFirewallService(profile, NET_FW_SERVICE_FILE_AND_PRINT, 1) < 0) result = -1;
+  }
+  return result;
+}
+
+int FirewallSetting::RemoveSuiteExceptions() {
+  int result = 0;
+  for (const FirewallAppEntry& row : SuiteFirewallApps) {
+    kv::Bstr imagePath = ExpandToBstr(row.imagePath);
+    if (!imagePath) {
+      result = -1;
+      continue;
+    }
+    for (NET_FW_PROFILE_TYPE profile : BothProfiles) {
+      if (RemoveAuthorizedApplication(profile, imagePath.get()) < 0) result = -1;
+    }
+    imagePath.reset();
+  }
+  if (disableFileAndPrintSharing != 0) {
+    for (NET_FW_PROFILE_TYPE profile : BothProfiles) {
+      if (SetFirewallService(profile, NET_FW_SERVICE_FILE_AND_PRINT, 0) < 0) result = -1;
+    }
+  }
+  return result;
+}

@@ -1,0 +1,421 @@
+// Firewall policy access: call order, release order, COM balance and the
+// results of the seven operations.
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "firewall/bstr.h"
+#include "firewall/firewall_policy.h"
+#include "sim_fixture.h"
+#include "winsim/firewall_control.h"
+
+namespace {
+
+const HRESULT kFault = E_ACCESSDENIED;
+const char* const kPath = "C:\\Apps\\Panel.exe";
+
+class FirewallPolicyTest : public SimTest {
+ protected:
+  static kv::Bstr Text(const char16_t* text) { return kv::Bstr(SysAllocString(text)); }
+
+  static void Seed(NET_FW_PROFILE_TYPE profile, NET_FW_SCOPE scope, bool enabled,
+                   NET_FW_IP_VERSION ip = NET_FW_IP_VERSION_ANY) {
+    winsim::SeedFirewallApp(profile, {"Old name", kPath, ip, scope, "", enabled});
+  }
+
+  // The COM and firewall calls, in order.
+  static std::vector<std::string> Trace() {
+    std::vector<std::string> names;
+    for (const winsim::Call& call : winsim::CallLog())
+      if (call.name.rfind("Co", 0) == 0 || call.name.find("::") != std::string::npos) names.push_back(call.name);
+    return names;
+  }
+  static size_t Count(const std::string& name) { return winsim::CallsTo(name).size(); }
+
+  static void ExpectReleasedAndBalanced() {
+    EXPECT_EQ(winsim::LiveComObjects(), 0) << "an interface was not released";
+    EXPECT_EQ(winsim::ComInitCount(), 0) << "COM left initialised";
+    EXPECT_EQ(winsim::UnbalancedCoUninitializeCount(), 0);
+    EXPECT_EQ(winsim::ComCallsOutsideApartment(), 0) << "a call after CoUninitialize";
+  }
+
+  // Authorizes kPath with the given choices.
+  static HRESULT Authorize(NET_FW_PROFILE_TYPE profile, NET_FW_SCOPE scope, BOOL enable,
+                           const char16_t* remote = nullptr) {
+    kv::Bstr name = Text(u"New name"), path = Text(u"C:\\Apps\\Panel.exe"), list;
+    if (remote) list = Text(remote);
+    return AuthorizeApplication(profile, name.get(), path.get(), NET_FW_IP_VERSION_ANY, scope, list.get(), enable);
+  }
+  static HRESULT Remove(NET_FW_PROFILE_TYPE profile) {
+    kv::Bstr path = Text(u"c:\\apps\\panel.exe");
+    return RemoveAuthorizedApplication(profile, path.get());
+  }
+  static BOOL Listed(NET_FW_PROFILE_TYPE profile) {
+    kv::Bstr path = Text(u"C:\\APPS\\PANEL.EXE");
+    return IsApplicationListed(profile, path.get());
+  }
+};
+
+// ---- Opening and closing a profile -----------------------------------------
+
+TEST_F(FirewallPolicyTest, OpenAndCloseInOrder) {
+  FirewallProfileHandle handle;
+  ASSERT_EQ(OpenFirewallProfile(NET_FW_PROFILE_DOMAIN, handle), S_OK);
+  ASSERT_NE(handle.profile, nullptr);
+  // Only the profile is still held, and COM stays initialised until closed.
+  EXPECT_EQ(winsim::LiveComObjects(), 1);
+  EXPECT_EQ(winsim::ComReferences("INetFwProfile"), 1);
+  EXPECT_EQ(winsim::ComInitCount(), 1);
+  CloseFirewallProfile(handle);
+  EXPECT_EQ(handle.profile, nullptr);
+  ExpectReleasedAndBalanced();
+
+  const std::vector<std::string> expected = {
+      "CoInitialize",           "CoCreateInstance",    "INetFwMgr::get_LocalPolicy", "INetFwPolicy::GetProfileByType",
+      "INetFwPolicy::Release",  "INetFwMgr::Release",  "INetFwProfile::Release",     "CoUninitialize"};
+  EXPECT_EQ(Trace(), expected);
+  const winsim::Call create = winsim::CallsTo("CoCreateInstance").at(0);
+  EXPECT_EQ(create.args, (std::vector<std::string>{"{304CE942-6E39-40D8-943A-B913C40C9CD4}", "NULL", "0x1",
+                                                   "{F7898AF5-CAC4-4632-A2EC-DA06E5111AF2}"}));
+  EXPECT_EQ(winsim::CallsTo("INetFwPolicy::GetProfileByType").at(0).args.at(0), "0");
+}
+
+TEST_F(FirewallPolicyTest, OpenFailuresAreReturnedAndBalanced) {
+  const struct {
+    const char* call;
+    HRESULT error;
+  } steps[] = {{"CoCreateInstance", REGDB_E_CLASSNOTREG},
+               {"INetFwMgr::get_LocalPolicy", kFault},
+               {"INetFwPolicy::GetProfileByType", E_NOTIMPL}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.call);
+    winsim::Reset();
+    winsim::InjectFault(step.call, step.error);
+    FirewallProfileHandle handle;
+    EXPECT_EQ(OpenFirewallProfile(NET_FW_PROFILE_STANDARD, handle), step.error);
+    EXPECT_EQ(handle.profile, nullptr);
+    EXPECT_TRUE(handle.comInitialized);
+    EXPECT_EQ(winsim::LiveComObjects(), 0);  // manager and policy already released
+    CloseFirewallProfile(handle);
+    ExpectReleasedAndBalanced();
+  }
+}
+
+TEST_F(FirewallPolicyTest, FailedCoInitializeIsNeverBalanced) {
+  // The thread was initialised by someone else; a failed initialisation of
+  // ours must not take theirs away.
+  ASSERT_EQ(CoInitialize(nullptr), S_OK);
+  winsim::InjectFault("CoInitialize", E_OUTOFMEMORY);
+  winsim::ClearCallLog();
+  kv::Bstr path = Text(u"C:\\Apps\\Panel.exe");
+
+  EXPECT_EQ(ProbeFirewallPolicy(), E_OUTOFMEMORY);
+  EXPECT_EQ(Authorize(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_ALL, 1), E_OUTOFMEMORY);
+  EXPECT_EQ(RemoveAuthorizedApplication(NET_FW_PROFILE_DOMAIN, path.get()), E_OUTOFMEMORY);
+  EXPECT_EQ(SetFirewallService(NET_FW_PROFILE_DOMAIN, NET_FW_SERVICE_FILE_AND_PRINT, 1), E_OUTOFMEMORY);
+  EXPECT_EQ(IsApplicationListed(NET_FW_PROFILE_DOMAIN, path.get()), 0);
+
+  // Nothing but the five attempts to initialise.
+  EXPECT_EQ(Trace(), std::vector<std::string>(5, "CoInitialize"));
+  EXPECT_EQ(winsim::ComInitCount(), 1);
+  CoUninitialize();
+  ExpectReleasedAndBalanced();
+}
+
+TEST_F(FirewallPolicyTest, InitialisedThreadStaysInitialised) {
+  ASSERT_EQ(CoInitialize(nullptr), S_OK);
+  EXPECT_EQ(ProbeFirewallPolicy(), S_OK);  // its own CoInitialize gave S_FALSE
+  EXPECT_EQ(Count("CoUninitialize"), 1u);
+  EXPECT_EQ(winsim::ComInitCount(), 1);
+  CoUninitialize();
+  ExpectReleasedAndBalanced();
+}
+
+// ---- AuthorizeApplication --------------------------------------------------
+
+TEST_F(FirewallPolicyTest, NewEntryIsBuiltAndAddedInOrder) {
+  EXPECT_EQ(Authorize(NET_FW_PROFILE_STANDARD, NET_FW_SCOPE_LOCAL_SUBNET, 1), S_OK);
+  ExpectReleasedAndBalanced();
+
+  const std::vector<std::string> expected = {
+      "CoInitialize", "CoCreateInstance", "INetFwMgr::get_LocalPolicy", "INetFwPolicy::GetProfileByType",
+      "INetFwPolicy::Release", "INetFwMgr::Release", "INetFwProfile::get_AuthorizedApplications",
+      "INetFwAuthorizedApplications::Item", "CoCreateInstance", "INetFwAuthorizedApplication::put_Name",
+      "INetFwAuthorizedApplication::put_ProcessImageFileName", "INetFwAuthorizedApplication::put_IpVersion",
+      "INetFwAuthorizedApplication::put_Scope", "INetFwAuthorizedApplication::put_Enabled",
+      "INetFwAuthorizedApplications::Add", "INetFwAuthorizedApplication::Release",
+      "INetFwAuthorizedApplications::Release", "INetFwProfile::Release", "CoUninitialize"};
+  EXPECT_EQ(Trace(), expected);
+  EXPECT_EQ(winsim::CallsTo("CoCreateInstance").at(1).args,
+            (std::vector<std::string>{"{EC9846B3-2762-4A6B-A214-6ACB603462D2}", "NULL", "0x1",
+                                      "{B5E64FFA-C2C5-444E-A301-FB5E00018050}"}));
+
+  const auto app = winsim::FindFirewallApp(NET_FW_PROFILE_STANDARD, kPath);
+  ASSERT_TRUE(app);
+  EXPECT_EQ(app->name, "New name");
+  EXPECT_EQ(app->ipVersion, NET_FW_IP_VERSION_ANY);
+  EXPECT_EQ(app->scope, NET_FW_SCOPE_LOCAL_SUBNET);
+  EXPECT_TRUE(app->enabled);
+  EXPECT_FALSE(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, kPath));
+}
+
+TEST_F(FirewallPolicyTest, NewEntryCanBeAddedDisabled) {
+  EXPECT_EQ(Authorize(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_ALL, 0), S_OK);
+  EXPECT_EQ(winsim::CallsTo("INetFwAuthorizedApplication::put_Enabled").at(0).args.at(0), "0");
+  const auto app = winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, kPath);
+  ASSERT_TRUE(app);
+  EXPECT_FALSE(app->enabled);
+  ExpectReleasedAndBalanced();
+}
+
+TEST_F(FirewallPolicyTest, OnlyCustomScopeWritesRemoteAddresses) {
+  EXPECT_EQ(Authorize(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_CUSTOM, 1, u"10.1.2.3"), S_OK);
+  auto app = winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, kPath);
+  ASSERT_TRUE(app);
+  EXPECT_EQ(app->scope, NET_FW_SCOPE_CUSTOM);
+  EXPECT_EQ(app->remoteAddresses, "10.1.2.3");
+  // The list makes the scope; the firewall refuses a custom Scope value.
+  EXPECT_EQ(Count("INetFwAuthorizedApplication::put_Scope"), 0u);
+
+  for (NET_FW_SCOPE scope : {NET_FW_SCOPE_ALL, NET_FW_SCOPE_LOCAL_SUBNET}) {
+    winsim::Reset();
+    EXPECT_EQ(Authorize(NET_FW_PROFILE_DOMAIN, scope, 1, u"10.1.2.3"), S_OK);
+    EXPECT_EQ(Count("INetFwAuthorizedApplication::put_RemoteAddresses"), 0u) << scope;
+    app = winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, kPath);
+    ASSERT_TRUE(app);
+    EXPECT_EQ(app->scope, scope);
+  }
+  ExpectReleasedAndBalanced();
+}
+
+TEST_F(FirewallPolicyTest, ExistingEntryIsUpdatedNotRecreated) {
+  Seed(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_LOCAL_SUBNET, false, NET_FW_IP_VERSION_V4);
+  EXPECT_EQ(Authorize(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_ALL, 1), S_OK);
+  auto app = winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, kPath);
+  ASSERT_TRUE(app);
+  EXPECT_TRUE(app->enabled);
+  EXPECT_EQ(app->scope, NET_FW_SCOPE_ALL);
+  EXPECT_EQ(app->name, "Old name");
+  EXPECT_EQ(app->ipVersion, NET_FW_IP_VERSION_V4);
+  EXPECT_EQ(Count("CoCreateInstance"), 1u);  // the manager only
+  EXPECT_EQ(Count("INetFwAuthorizedApplications::Add"), 0u);
+  EXPECT_EQ(Count("INetFwAuthorizedApplications::Remove"), 0u);
+  EXPECT_EQ(Count("INetFwAuthorizedApplication::put_Name"), 0u);
+  ExpectReleasedAndBalanced();
+
+  // Switching off leaves the scope as it was.
+  winsim::ClearCallLog();
+  EXPECT_EQ(Authorize(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_LOCAL_SUBNET, 0), S_OK);
+  app = winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, kPath);
+  EXPECT_FALSE(app->enabled);
+  EXPECT_EQ(app->scope, NET_FW_SCOPE_ALL);
+  EXPECT_EQ(Count("INetFwAuthorizedApplication::put_Scope"), 0u);
+  ExpectReleasedAndBalanced();
+}
+
+TEST_F(FirewallPolicyTest, ExistingEntryKeepsItsAddressList) {
+  winsim::SeedFirewallApp(NET_FW_PROFILE_STANDARD,
+                          {"Old name", kPath, NET_FW_IP_VERSION_ANY, NET_FW_SCOPE_CUSTOM, "10.0.0.1", false});
+  EXPECT_EQ(Authorize(NET_FW_PROFILE_STANDARD, NET_FW_SCOPE_CUSTOM, 1, u"192.168.0.1"), S_OK);
+  const auto app = winsim::FindFirewallApp(NET_FW_PROFILE_STANDARD, kPath);
+  EXPECT_TRUE(app->enabled);
+  EXPECT_EQ(app->remoteAddresses, "10.0.0.1");
+  EXPECT_EQ(Count("INetFwAuthorizedApplication::put_RemoteAddresses"), 0u);
+  ExpectReleasedAndBalanced();
+}
+
+TEST_F(FirewallPolicyTest, FailedEnableSkipsTheScope) {
+  Seed(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_LOCAL_SUBNET, false);
+  winsim::InjectFault("INetFwAuthorizedApplication::put_Enabled", kFault);
+  EXPECT_EQ(Authorize(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_ALL, 1), kFault);
+  EXPECT_EQ(Count("INetFwAuthorizedApplication::put_Scope"), 0u);
+  EXPECT_EQ(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, kPath)->scope, NET_FW_SCOPE_LOCAL_SUBNET);
+  ExpectReleasedAndBalanced();
+}
+
+TEST_F(FirewallPolicyTest, AnyItemFailureBuildsANewEntry) {
+  Seed(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_LOCAL_SUBNET, false);
+  winsim::InjectFault("INetFwAuthorizedApplications::Item", kFault);
+  EXPECT_EQ(Authorize(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_ALL, 1), S_OK);
+  // Add overwrites the listed entry with every value of the new one.
+  const auto app = winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, kPath);
+  EXPECT_EQ(app->name, "New name");
+  EXPECT_EQ(winsim::FirewallApps(NET_FW_PROFILE_DOMAIN).size(), 1u);
+  ExpectReleasedAndBalanced();
+}
+
+TEST_F(FirewallPolicyTest, AuthorizeFailureAtEachStep) {
+  const struct {
+    const char* call;
+    const char* match;
+    bool existing;
+  } steps[] = {
+      {"CoInitialize", "", false},
+      {"CoCreateInstance", "304CE942", false},
+      {"INetFwMgr::get_LocalPolicy", "", false},
+      {"INetFwPolicy::GetProfileByType", "", false},
+      {"INetFwProfile::get_AuthorizedApplications", "", false},
+      {"CoCreateInstance", "EC9846B3", false},
+      {"INetFwAuthorizedApplication::put_Name", "", false},
+      {"INetFwAuthorizedApplication::put_ProcessImageFileName", "", false},
+      {"INetFwAuthorizedApplication::put_IpVersion", "", false},
+      {"INetFwAuthorizedApplication::put_Scope", "", false},
+      {"INetFwAuthorizedApplication::put_Enabled", "", false},
+      {"INetFwAuthorizedApplications::Add", "", false},
+      {"INetFwAuthorizedApplication::put_Enabled", "", true},
+      {"INetFwAuthorizedApplication::put_Scope", "", true},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(std::string(step.call) + (step.existing ? " (existing)" : " (new)"));
+    winsim::Reset();
+    if (step.existing) Seed(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_LOCAL_SUBNET, false);
+    winsim::InjectFault(step.call, kFault, step.match);
+    EXPECT_EQ(Authorize(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_ALL, 1), kFault);
+    if (!step.existing) {
+      EXPECT_FALSE(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, kPath));
+    }
+    ExpectReleasedAndBalanced();
+    EXPECT_EQ(winsim::LiveBstrCount(), 0);
+  }
+}
+
+// ---- RemoveAuthorizedApplication -------------------------------------------
+
+TEST_F(FirewallPolicyTest, RemoveDeletesAndReleasesInOrder) {
+  Seed(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_ALL, true);
+  Seed(NET_FW_PROFILE_STANDARD, NET_FW_SCOPE_ALL, true);
+  EXPECT_EQ(Remove(NET_FW_PROFILE_DOMAIN), S_OK);
+  EXPECT_FALSE(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, kPath));
+  EXPECT_TRUE(winsim::FindFirewallApp(NET_FW_PROFILE_STANDARD, kPath));
+  ExpectReleasedAndBalanced();
+
+  std::vector<std::string> trace = Trace();
+  const std::vector<std::string> tail = {"INetFwAuthorizedApplications::Item",    "INetFwAuthorizedApplications::Remove",
+                                         "INetFwAuthorizedApplication::Release",  "INetFwAuthorizedApplications::Release",
+                                         "INetFwProfile::Release",                "CoUninitialize"};
+  ASSERT_GE(trace.size(), tail.size());
+  EXPECT_EQ(std::vector<std::string>(trace.end() - tail.size(), trace.end()), tail);
+}
+
+TEST_F(FirewallPolicyTest, RemoveOfUnlistedPathDoesNotCallRemove) {
+  EXPECT_EQ(Remove(NET_FW_PROFILE_STANDARD), S_OK);
+  EXPECT_EQ(Count("INetFwAuthorizedApplications::Item"), 1u);
+  EXPECT_EQ(Count("INetFwAuthorizedApplications::Remove"), 0u);
+  ExpectReleasedAndBalanced();
+
+  // Only exactly 0x80070002 means "not listed".
+  Seed(NET_FW_PROFILE_STANDARD, NET_FW_SCOPE_ALL, true);
+  winsim::InjectFault("INetFwAuthorizedApplications::Item", static_cast<HRESULT>(0x80070002L), "", 0, 1);
+  EXPECT_EQ(Remove(NET_FW_PROFILE_STANDARD), S_OK);
+  EXPECT_EQ(Count("INetFwAuthorizedApplications::Remove"), 0u);
+  EXPECT_TRUE(winsim::FindFirewallApp(NET_FW_PROFILE_STANDARD, kPath));
+}
+
+TEST_F(FirewallPolicyTest, OtherItemFailuresStillRemove) {
+  Seed(NET_FW_PROFILE_STANDARD, NET_FW_SCOPE_ALL, true);
+  winsim::InjectFault("INetFwAuthorizedApplications::Item", kFault);
+  EXPECT_EQ(Remove(NET_FW_PROFILE_STANDARD), S_OK);
+  EXPECT_EQ(Count("INetFwAuthorizedApplications::Remove"), 1u);
+  EXPECT_FALSE(winsim::FindFirewallApp(NET_FW_PROFILE_STANDARD, kPath));
+  ExpectReleasedAndBalanced();
+
+  winsim::InjectFault("INetFwAuthorizedApplications::Remove", E_UNEXPECTED);
+  EXPECT_EQ(Remove(NET_FW_PROFILE_STANDARD), E_UNEXPECTED);  // Remove's own result
+  ExpectReleasedAndBalanced();
+}
+
+// ---- SetFirewallService ----------------------------------------------------
+
+TEST_F(FirewallPolicyTest, EnablingAServiceOpensItToAll) {
+  EXPECT_EQ(SetFirewallService(NET_FW_PROFILE_DOMAIN, NET_FW_SERVICE_FILE_AND_PRINT, 1), S_OK);
+  auto state = winsim::FirewallServiceState(NET_FW_PROFILE_DOMAIN, NET_FW_SERVICE_FILE_AND_PRINT);
+  EXPECT_TRUE(state.enabled);
+  EXPECT_EQ(state.scope, NET_FW_SCOPE_ALL);
+  EXPECT_FALSE(winsim::FirewallServiceState(NET_FW_PROFILE_STANDARD, NET_FW_SERVICE_FILE_AND_PRINT).enabled);
+  ExpectReleasedAndBalanced();
+  const std::vector<std::string> tail = {"INetFwService::put_Enabled", "INetFwService::put_Scope",
+                                         "INetFwService::Release", "INetFwServices::Release",
+                                         "INetFwProfile::Release", "CoUninitialize"};
+  const std::vector<std::string> trace = Trace();
+  EXPECT_EQ(std::vector<std::string>(trace.end() - tail.size(), trace.end()), tail);
+  EXPECT_EQ(winsim::CallsTo("INetFwService::put_Enabled").at(0).args.at(1), "-1");
+}
+
+TEST_F(FirewallPolicyTest, DisablingAServiceKeepsItsScope) {
+  winsim::SeedFirewallService(NET_FW_PROFILE_STANDARD, NET_FW_SERVICE_FILE_AND_PRINT, {true, NET_FW_SCOPE_LOCAL_SUBNET});
+  EXPECT_EQ(SetFirewallService(NET_FW_PROFILE_STANDARD, NET_FW_SERVICE_FILE_AND_PRINT, 0), S_OK);
+  auto state = winsim::FirewallServiceState(NET_FW_PROFILE_STANDARD, NET_FW_SERVICE_FILE_AND_PRINT);
+  EXPECT_FALSE(state.enabled);
+  EXPECT_EQ(state.scope, NET_FW_SCOPE_LOCAL_SUBNET);
+  EXPECT_EQ(Count("INetFwService::put_Scope"), 0u);
+  ExpectReleasedAndBalanced();
+}
+
+TEST_F(FirewallPolicyTest, ServiceFailureAtEachStep) {
+  for (const char* call : {"CoInitialize", "CoCreateInstance", "INetFwMgr::get_LocalPolicy",
+                           "INetFwPolicy::GetProfileByType", "INetFwProfile::get_Services", "INetFwServices::Item",
+                           "INetFwService::put_Enabled", "INetFwService::put_Scope"}) {
+    SCOPED_TRACE(call);
+    winsim::Reset();
+    winsim::InjectFault(call, kFault);
+    EXPECT_EQ(SetFirewallService(NET_FW_PROFILE_DOMAIN, NET_FW_SERVICE_FILE_AND_PRINT, 1), kFault);
+    ExpectReleasedAndBalanced();
+  }
+  // A failed switch is not followed by the scope.
+  winsim::Reset();
+  winsim::InjectFault("INetFwService::put_Enabled", kFault);
+  SetFirewallService(NET_FW_PROFILE_DOMAIN, NET_FW_SERVICE_FILE_AND_PRINT, 1);
+  EXPECT_EQ(Count("INetFwService::put_Scope"), 0u);
+}
+
+// ---- ProbeFirewallPolicy and IsApplicationListed ---------------------------
+
+TEST_F(FirewallPolicyTest, ProbeOpensTheCurrentProfile) {
+  EXPECT_EQ(ProbeFirewallPolicy(), S_OK);
+  EXPECT_EQ(winsim::CallsTo("INetFwPolicy::GetProfileByType").at(0).args.at(0), "2");
+  ExpectReleasedAndBalanced();
+
+  winsim::SetFirewallInstalled(false);
+  EXPECT_EQ(ProbeFirewallPolicy(), REGDB_E_CLASSNOTREG);
+  ExpectReleasedAndBalanced();
+  winsim::SetFirewallInstalled(true);
+  winsim::InjectFault("INetFwPolicy::GetProfileByType", E_NOTIMPL);
+  EXPECT_EQ(ProbeFirewallPolicy(), E_NOTIMPL);
+  ExpectReleasedAndBalanced();
+}
+
+TEST_F(FirewallPolicyTest, ListedMeansPresentEvenWhenDisabled) {
+  EXPECT_EQ(Listed(NET_FW_PROFILE_DOMAIN), 0);
+  Seed(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_ALL, false);
+  EXPECT_EQ(Listed(NET_FW_PROFILE_DOMAIN), 1);
+  EXPECT_EQ(Listed(NET_FW_PROFILE_STANDARD), 0);
+  EXPECT_EQ(Count("INetFwAuthorizedApplication::get_Enabled"), 0u);  // properties are not read
+  ExpectReleasedAndBalanced();
+
+  for (const char* call : {"CoInitialize", "CoCreateInstance", "INetFwPolicy::GetProfileByType",
+                           "INetFwProfile::get_AuthorizedApplications", "INetFwAuthorizedApplications::Item"}) {
+    SCOPED_TRACE(call);
+    winsim::ClearFaults();
+    winsim::InjectFault(call, kFault);
+    EXPECT_EQ(Listed(NET_FW_PROFILE_DOMAIN), 0);
+    ExpectReleasedAndBalanced();
+  }
+}
+
+TEST_F(FirewallPolicyTest, OperationsBalanceOnTheirOwnThread) {
+  ASSERT_EQ(CoInitialize(nullptr), S_OK);  // the main thread's own apartment
+  HRESULT result = E_FAIL;
+  int workerCount = -1;
+  std::thread worker([&] {
+    result = Authorize(NET_FW_PROFILE_STANDARD, NET_FW_SCOPE_ALL, 1);
+    workerCount = winsim::ComInitCount();
+  });
+  worker.join();
+  EXPECT_EQ(result, S_OK);
+  EXPECT_EQ(workerCount, 0);
+  EXPECT_EQ(winsim::ComInitCount(), 1);  // untouched by the worker
+  CoUninitialize();
+  ExpectReleasedAndBalanced();
+}
+
+}  // namespace
