@@ -11,7 +11,7 @@
 // PLAIN.TXT, PLAIN.TX_ (SZDD), VERFIX.EXE (with a version resource) and
 // VERFIX.EX_ (SZDD). The probe creates further files and directories there.
 // GROUP runs one group of cases only (fs, expand, version, delayed, profile,
-// text).
+// text, com).
 //
 // Every line starts with a case id "group.case"; what follows is results
 // (TRUE/FALSE), GetLastError values, attributes, contents as size and CRC-32,
@@ -681,6 +681,51 @@ void TextCases() {
 
 // ---- Driver ---------------------------------------------------------------
 
+// ---- COM and wide strings ------------------------------------------------
+
+std::string Hr(HRESULT hr) { return Hex(static_cast<unsigned long>(static_cast<uint32_t>(hr))); }
+
+void ComCases() {
+  // Apartment counting on one thread: S_OK, then S_FALSE, balanced by two
+  // CoUninitialize calls, after which the first answer is S_OK again.
+  const HRESULT first = CoInitialize(nullptr);
+  const HRESULT second = CoInitialize(nullptr);
+  CoUninitialize();
+  CoUninitialize();
+  const HRESULT again = CoInitialize(nullptr);
+  Line("com.initialize").Add("first", Hr(first)).Add("second", Hr(second)).Add("after-balance", Hr(again));
+
+  // A class that nobody registered.
+  const CLSID unregistered = {0x6d2f1c3a, 0x41b7, 0x4e09, {0x9a, 0x7d, 0x3c, 0x52, 0x8e, 0x11, 0x70, 0xb4}};
+  const IID unknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+  void* object = &object;
+  const HRESULT created = CoCreateInstance(unregistered, nullptr, CLSCTX_INPROC_SERVER, unknown, &object);
+  Line("com.create-unregistered").Add("hr", Hr(created)).Add("out-null", Bool(object == nullptr));
+  CoUninitialize();
+
+  // A code page 932 path whose kanji has the trail byte 0x5C, to UTF-16.
+  const char path[] = "C:\\\x95\x5C\\zambaz.exe";
+  const int needed = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+  std::vector<WCHAR> wide(needed > 0 ? needed : 1);
+  const int converted = MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), needed);
+  std::string units;
+  int backslashes = 0;
+  for (int i = 0; i < converted; ++i) {
+    char unit[8];
+    std::snprintf(unit, sizeof unit, "%04X", static_cast<unsigned>(wide[i]));
+    units += (units.empty() ? "" : ".") + std::string(unit);
+    if (wide[i] == 0x5C) ++backslashes;
+  }
+  Line("com.multibyte-to-wide").Add("needed", Num(needed)).Add("converted", Num(converted))
+      .Add("backslashes", Num(backslashes)).Add("units", units);
+
+  BSTR text = SysAllocString(wide.data());
+  Line("com.bstr").Add("allocated", Bool(text != nullptr)).Add("length", Num(SysStringLen(text)))
+      .Add("equal", Bool(text && std::memcmp(text, wide.data(), converted * sizeof(WCHAR)) == 0));
+  SysFreeString(text);
+  Line("com.bstr-null").Add("null", Bool(SysAllocString(nullptr) == nullptr)).Add("length", Num(SysStringLen(nullptr)));
+}
+
 struct Group {
   const char* name;
   void (*run)();
@@ -693,6 +738,7 @@ const Group kGroups[] = {
     {"delayed", DelayedCases},
     {"profile", ProfileCases},
     {"text", TextCases},
+    {"com", ComCases},
 };
 
 std::string Directory(UINT(WINAPI* get)(LPSTR, UINT)) {
