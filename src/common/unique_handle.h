@@ -32,6 +32,7 @@ class UniqueHandle {
   ~UniqueHandle() { reset(); }
 
   bool valid() const { return Traits::IsValid(handle_); }
+  explicit operator bool() const { return valid(); }
   Type get() const { return handle_; }
   Type release() { return std::exchange(handle_, Traits::Invalid()); }
   void reset() {

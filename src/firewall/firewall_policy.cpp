@@ -25,6 +25,13 @@ class OpenedProfile {
 
 VARIANT_BOOL ToVariantBool(BOOL flag) { return flag ? VARIANT_TRUE : VARIANT_FALSE; }
 
+// The opened profile's authorized-application list; the opening's failure,
+// if it failed.
+HRESULT GetApplications(const OpenedProfile& profile, kv::ComPtr<INetFwAuthorizedApplications>& apps) {
+  const HRESULT hr = profile.result();
+  return FAILED(hr) ? hr : profile->get_AuthorizedApplications(apps.out());
+}
+
 }  // namespace
 
 HRESULT OpenFirewallProfile(NET_FW_PROFILE_TYPE type, FirewallProfileHandle& handle) {
@@ -60,11 +67,8 @@ HRESULT AuthorizeApplication(NET_FW_PROFILE_TYPE type, BSTR displayName, BSTR im
                              NET_FW_IP_VERSION ipVersion, NET_FW_SCOPE scope, BSTR remoteAddresses,
                              BOOL enable) {
   OpenedProfile profile(type);
-  HRESULT hr = profile.result();
-  if (FAILED(hr)) return hr;
-
   kv::ComPtr<INetFwAuthorizedApplications> apps;
-  hr = profile->get_AuthorizedApplications(apps.out());
+  HRESULT hr = GetApplications(profile, apps);
   if (FAILED(hr)) return hr;
 
   kv::ComPtr<INetFwAuthorizedApplication> app;
@@ -98,11 +102,8 @@ HRESULT AuthorizeApplication(NET_FW_PROFILE_TYPE type, BSTR displayName, BSTR im
 
 HRESULT RemoveAuthorizedApplication(NET_FW_PROFILE_TYPE type, BSTR imagePath) {
   OpenedProfile profile(type);
-  HRESULT hr = profile.result();
-  if (FAILED(hr)) return hr;
-
   kv::ComPtr<INetFwAuthorizedApplications> apps;
-  hr = profile->get_AuthorizedApplications(apps.out());
+  HRESULT hr = GetApplications(profile, apps);
   if (FAILED(hr)) return hr;
 
   kv::ComPtr<INetFwAuthorizedApplication> app;
@@ -139,10 +140,8 @@ HRESULT ProbeFirewallPolicy() {
 
 BOOL IsApplicationListed(NET_FW_PROFILE_TYPE type, BSTR imagePath) {
   OpenedProfile profile(type);
-  if (FAILED(profile.result())) return 0;
-
   kv::ComPtr<INetFwAuthorizedApplications> apps;
-  if (FAILED(profile->get_AuthorizedApplications(apps.out()))) return 0;
+  if (FAILED(GetApplications(profile, apps))) return 0;
 
   kv::ComPtr<INetFwAuthorizedApplication> app;
   return SUCCEEDED(apps->Item(imagePath, app.out())) ? 1 : 0;
