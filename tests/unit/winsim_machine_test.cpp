@@ -1,0 +1,86 @@
+// The machine itself: per-thread last error, the virtual clock, the
+// operating-system profiles and reset.
+#include <chrono>
+#include <thread>
+
+#include "sim_fixture.h"
+#include "win32api.h"
+
+namespace {
+
+class WinsimMachineTest : public SimTest {};
+
+TEST_F(WinsimMachineTest, LastErrorBelongsToItsThread) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  DWORD seenByOther = 12345;
+  std::thread other([&] {
+    seenByOther = GetLastError();
+    SetLastError(ERROR_SHARING_VIOLATION);
+  });
+  other.join();
+  EXPECT_EQ(seenByOther, 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}
+
+TEST_F(WinsimMachineTest, SleepAdvancesTheVirtualClockWithoutWaiting) {
+  const auto start = std::chrono::steady_clock::now();
+  const DWORD before = GetTickCount();
+  Sleep(60000);
+  EXPECT_EQ(GetTickCount() - before, 60000u);
+  EXPECT_EQ(winsim::NowMs(), 60000u);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+
+  // New files are stamped with the clock's time.
+  winsim::AddFile("C:\\late.txt", "x");
+  const FILETIME written = winsim::WriteTime("C:\\late.txt");
+  const FILETIME expected = winsim::FileTimeAt(60000);
+  EXPECT_EQ(CompareFileTime(&written, &expected), 0);
+}
+
+TEST_F(WinsimMachineTest, VersionProfilesAndSizes) {
+  OSVERSIONINFOA info = {};
+  info.dwOSVersionInfoSize = sizeof info;
+  ASSERT_TRUE(GetVersionExA(&info));
+  EXPECT_EQ(info.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_NT));
+  EXPECT_EQ(info.dwMajorVersion, 5u);
+  EXPECT_EQ(info.dwMinorVersion, 1u);
+  EXPECT_STREQ(info.szCSDVersion, "Service Pack 2");
+
+  winsim::SetOs(winsim::Os::Win98);
+  ASSERT_TRUE(GetVersionExA(&info));
+  EXPECT_EQ(info.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS));
+  EXPECT_EQ(info.dwMinorVersion, 10u);
+
+  info.dwOSVersionInfoSize = 100;  // neither structure
+  EXPECT_FALSE(GetVersionExA(&info));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+}
+
+TEST_F(WinsimMachineTest, DirectoriesAndModuleName) {
+  char buffer[MAX_PATH];
+  EXPECT_EQ(GetWindowsDirectoryA(buffer, MAX_PATH), 10u);
+  EXPECT_STREQ(buffer, "C:\\WINDOWS");
+  EXPECT_EQ(GetSystemDirectoryA(buffer, MAX_PATH), 19u);
+  EXPECT_STREQ(buffer, "C:\\WINDOWS\\system32");
+  EXPECT_EQ(GetWindowsDirectoryA(buffer, 5), 11u);  // too small: the size needed
+  EXPECT_EQ(GetModuleFileNameA(nullptr, buffer, MAX_PATH), 22u);
+  EXPECT_STREQ(buffer, "C:\\KVTOOL\\KV_UPDAT.EXE");
+  // Windows XP cuts a long name to the buffer and does not terminate it.
+  char small[6] = {'#', '#', '#', '#', '#', '#'};
+  EXPECT_EQ(GetModuleFileNameA(nullptr, small, 5), 5u);
+  EXPECT_EQ(std::string(small, 6), "C:\\KV#");
+}
+
+TEST_F(WinsimMachineTest, ResetGivesAFreshMachine) {
+  winsim::AddFile("C:\\left.txt", "x");
+  winsim::InjectFault("DeleteFileA", ERROR_ACCESS_DENIED);
+  Sleep(10);
+  winsim::Reset();
+  EXPECT_FALSE(winsim::Exists("C:\\left.txt"));
+  EXPECT_EQ(winsim::NowMs(), 0u);
+  EXPECT_TRUE(winsim::CallLog().empty());
+  winsim::AddFile("C:\\a.txt", "x");
+  EXPECT_TRUE(DeleteFileA("C:\\a.txt"));  // the fault is gone too
+}
+
+}  // namespace
