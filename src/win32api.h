@@ -22,6 +22,8 @@
 #  include <objbase.h>
 #  include <oleauto.h>
 #  include <netfw.h>
+#  include <winspool.h>
+#  include <wtsapi32.h>
 #else
 #  include <winsim/windows.h>
 #endif

@@ -1,4 +1,7 @@
-// The base fixture of every host test: a fresh simulated machine per test.
+// The base fixture of every host test: a fresh simulated machine per test,
+// and at its end the check that the code under test released everything it
+// obtained (handles, keys, modules, memory) and never made a call that would
+// have blocked for ever.
 #ifndef KV_TESTS_SIM_FIXTURE_H
 #define KV_TESTS_SIM_FIXTURE_H
 
@@ -9,6 +12,10 @@
 class SimTest : public ::testing::Test {
  protected:
   void SetUp() override { winsim::Reset(); }
+  void TearDown() override {
+    EXPECT_EQ(winsim::OpenResources(), std::vector<std::string>{}) << "left open at the end of the test";
+    EXPECT_EQ(winsim::ForeverBlockedCalls(), std::vector<std::string>{}) << "calls that never return on Windows";
+  }
 };
 
 #endif  // KV_TESTS_SIM_FIXTURE_H

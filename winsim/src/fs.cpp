@@ -447,6 +447,17 @@ void SetDiskUnlimited() {
   M().diskLimited = false;
 }
 
+namespace detail {
+
+void ReportOpenLzFiles(std::vector<std::string>& out);  // lz32.cpp
+
+void ReportOpenFiles(std::vector<std::string>& out) {
+  for (const auto& find : M().finds) out.push_back("find handle " + Hex(find.first));
+  ReportOpenLzFiles(out);
+}
+
+}  // namespace detail
+
 int OpenHandleCount() {
   auto lock = Lock();
   return static_cast<int>(M().finds.size() + M().lzFiles.size() + M().openKeys.size());

@@ -228,6 +228,11 @@ LONG LzCopy(INT source, INT destination) {
 
 void LzClose(INT file) { M().lzFiles.erase(file); }
 
+// Open LZ handles, beside the find handles that fs.cpp reports.
+void ReportOpenLzFiles(std::vector<std::string>& out) {
+  for (const auto& file : M().lzFiles) out.push_back("LZ handle " + Dec(file.first) + " " + file.second->path);
+}
+
 void ResetLz() {
   M().lzFiles.clear();
   M().nextLzHandle = kFirstPlainHandle;

@@ -65,6 +65,9 @@ void Reset() {
   m.foreignLoads = 0;
   m.diskLimited = false;
   m.diskFree = 0;
+  m.kernelObjects.clear();
+  m.administrator = true;
+  m.blockedForever.clear();
   ResetAreas();
   SetOs(Os::WinXp);
   SetWindowsDirectory("C:\\WINDOWS");
@@ -72,6 +75,11 @@ void Reset() {
   SetModuleFileName("C:\\KVTOOL\\KV_UPDAT.EXE");
   SetCurrentDirectory("C:\\KVTOOL");
   m.calls.clear();
+}
+
+void SetAdministrator(bool administrator) {
+  auto lock = Lock();
+  M().administrator = administrator;
 }
 
 uint64_t NowMs() {

@@ -63,6 +63,15 @@ struct FaultRule {
 
 struct OpenFile;  // an LZ32 or plain file handle, defined by the LZ area
 
+// An object behind a kernel handle (process, thread, file, event ...),
+// closed by CloseHandle.
+struct KernelObject {
+  virtual ~KernelObject() = default;
+  // What the object is, for the log and for OpenResources ("process
+  // C:\WINDOWS\system32\ZAMBAZ.EXE").
+  virtual std::string Describe() const = 0;
+};
+
 struct Machine {
   std::recursive_mutex mutex;
 
@@ -99,6 +108,15 @@ struct Machine {
   std::map<std::string, Module> modules;  // key: lower-case file name
   std::map<uintptr_t, std::string> moduleHandles;
   int foreignLoads = 0;
+
+  // Kernel objects by handle
+  std::map<uintptr_t, std::shared_ptr<KernelObject>> kernelObjects;
+
+  // The user: an administrator or not
+  bool administrator = true;
+
+  // Calls that would never have returned
+  std::vector<std::string> blockedForever;
 };
 
 Machine& M();
@@ -142,6 +160,17 @@ DWORD MoveNode(const std::string& source, const std::string& target, bool replac
 uint64_t DiskUsed();
 uint64_t DiskFreeBytes();  // UINT64_MAX when the disk is unlimited
 void ResetFileSystem();
+
+// Kernel handles: a new handle for an object, and the object behind a handle
+// (null when the handle is unknown or names another kind of object).
+HANDLE AddKernelObject(std::shared_ptr<KernelObject> object);
+template <typename T>
+std::shared_ptr<T> KernelObjectAs(HANDLE handle) {
+  auto it = M().kernelObjects.find(reinterpret_cast<uintptr_t>(handle));
+  return it == M().kernelObjects.end() ? nullptr : std::dynamic_pointer_cast<T>(it->second);
+}
+// Records a call that would never have returned on Windows.
+void RecordBlockedForever(const std::string& what);
 
 void ResetRegistry();
 void ResetModules();

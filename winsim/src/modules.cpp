@@ -49,6 +49,12 @@ HMODULE LoadSystem(const std::string& leaf) {
 
 }  // namespace
 
+void ReportLoadedModules(std::vector<std::string>& out) {
+  for (const auto& module : M().modules)
+    if (module.second.loadCount > 0)
+      out.push_back("module " + module.first + " loaded " + std::to_string(module.second.loadCount) + " time(s)");
+}
+
 void ResetModules() {
   M().modules.clear();
   M().moduleHandles.clear();

@@ -52,6 +52,10 @@ RegKey& EnsureKey(const std::string& path) {
 
 }  // namespace
 
+void ReportOpenKeys(std::vector<std::string>& out) {
+  for (const auto& key : M().openKeys) out.push_back("registry key " + key.second);
+}
+
 void ResetRegistry() {
   M().registry.clear();
   M().openKeys.clear();

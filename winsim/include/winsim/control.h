@@ -88,6 +88,18 @@ void SetRegistryValue(HKEY root, const std::string& key, const std::string& name
 bool RegistryValue(HKEY root, const std::string& key, const std::string& name, DWORD* type,
                    std::vector<uint8_t>* data);
 void DeleteRegistryValue(HKEY root, const std::string& key, const std::string& name);
+// A key (and its missing parents) without values.
+void AddRegistryKey(HKEY root, const std::string& key);
+// A string value: `text` and its terminating NUL, as REG_SZ or another type.
+void SetRegistryString(HKEY root, const std::string& key, const std::string& name, const std::string& text,
+                       DWORD type = REG_SZ);
+
+// ---- The user --------------------------------------------------------------
+// The tool runs as an administrator (the default) or as a plain user. A plain
+// user is refused write access to HKEY_LOCAL_MACHINE (KEY_ALL_ACCESS among
+// it) and full access to the service control manager, with
+// ERROR_ACCESS_DENIED.
+void SetAdministrator(bool administrator);
 
 // ---- Replacement at the next start ----------------------------------------
 // The pending operations as Windows records them in
@@ -114,6 +126,18 @@ int ModuleLoadCount(const std::string& module);
 // Number of times a DLL file that is not a simulated system module was
 // loaded (for example a DLL planted beside the tool).
 int ForeignModuleLoads();
+
+// ---- What a test leaves behind ------------------------------------------------
+// Everything still open, one line each ("registry key HKLM\\SOFTWARE\\X",
+// "service handle ZAMWTQNT", "module zamgik.dll loaded 1 time", ...): find,
+// LZ and kernel handles, registry keys, service handles, loaded simulated
+// modules, Terminal Services handles and memory, status manager handles.
+// Empty when the code under test released all it obtained.
+std::vector<std::string> OpenResources();
+// Calls that would never have returned on Windows (for example SendMessageA
+// to a window whose thread hangs). winsim returns from them at once so that
+// the test can go on, and records them here.
+std::vector<std::string> ForeverBlockedCalls();
 
 }  // namespace winsim
 

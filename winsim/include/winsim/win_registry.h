@@ -31,6 +31,10 @@ typedef DWORD REGSAM;
 LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);
 LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
                       LPDWORD dataLength);
+// Subkeys come in the order Windows keeps them: sorted by name, letters
+// compared as upper case.
+LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved, LPSTR className,
+                   LPDWORD classLength, PFILETIME lastWriteTime);
 LONG RegCloseKey(HKEY key);
 
 #endif  // WINSIM_WIN_REGISTRY_H

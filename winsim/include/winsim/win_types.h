@@ -40,6 +40,7 @@ typedef BYTE* LPBYTE;
 typedef WORD* LPWORD;
 typedef DWORD* LPDWORD;
 typedef DWORD* PDWORD;
+typedef DWORD_PTR* PDWORD_PTR;
 typedef LONG* PLONG;
 typedef UINT* PUINT;
 typedef BOOL* LPBOOL;

@@ -11,5 +11,10 @@
 #include "win_lz.h"
 #include "win_com.h"
 #include "win_netfw.h"
+#include "win_service.h"
+#include "win_user.h"
+#include "win_process.h"
+#include "win_printer.h"
+#include "win_wts.h"
 
 #endif  // WINSIM_WINDOWS_H
