@@ -46,4 +46,40 @@ size_t LastCharStart(const std::string& text) {
   return last;
 }
 
+namespace {
+
+// The character starting at `p` as one number, and the start of the next.
+unsigned int CharCode(const char*& p, bool foldCase) {
+  const char* next = CharNextA(p);
+  if (next == p) next = p + 1;  // an embedded NUL
+  unsigned int code = static_cast<unsigned char>(*p);
+  if (next - p == 2) {
+    code = code << 8 | static_cast<unsigned char>(p[1]);
+  } else if (foldCase && code >= 'a' && code <= 'z') {
+    code -= 'a' - 'A';
+  }
+  p = next;
+  return code;
+}
+
+int Compare(const std::string& first, const std::string& second, bool foldCase) {
+  const char* a = first.c_str();
+  const char* b = second.c_str();
+  const char* aEnd = a + first.size();
+  const char* bEnd = b + second.size();
+  while (a < aEnd && b < bEnd) {
+    const unsigned int x = CharCode(a, foldCase);
+    const unsigned int y = CharCode(b, foldCase);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a < aEnd) return 1;
+  return b < bEnd ? -1 : 0;
+}
+
+}  // namespace
+
+int CompareText(const std::string& first, const std::string& second) { return Compare(first, second, false); }
+
+int CompareTextNoCase(const std::string& first, const std::string& second) { return Compare(first, second, true); }
+
 }  // namespace kv

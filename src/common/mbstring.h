@@ -21,6 +21,16 @@ size_t FindToken(const std::string& text, const std::string& token);
 // Byte offset where the last character of a non-empty text starts.
 size_t LastCharStart(const std::string& text);
 
+// Compares two texts character by character, a double-byte character
+// counting as its two bytes read as one number (lead byte high) and a
+// single-byte character as its byte, so a double-byte character never sorts
+// by its lead byte alone. Negative, 0 or positive, as strcmp.
+int CompareText(const std::string& first, const std::string& second);
+
+// The same, with the letters A-Z and a-z of single-byte characters taken as
+// equal; the bytes of double-byte characters are compared as they are.
+int CompareTextNoCase(const std::string& first, const std::string& second);
+
 }  // namespace kv
 
 #endif  // KV_COMMON_MBSTRING_H

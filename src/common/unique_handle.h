@@ -71,6 +71,24 @@ struct LzHandleTraits {
 };
 using UniqueLzFile = UniqueHandle<LzHandleTraits>;
 
+// An open registry key (RegOpenKeyExA).
+struct RegKeyTraits {
+  using Type = HKEY;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { RegCloseKey(h); }
+};
+using UniqueRegKey = UniqueHandle<RegKeyTraits>;
+
+// A handle of the service control manager or of a service.
+struct ServiceHandleTraits {
+  using Type = SC_HANDLE;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { CloseServiceHandle(h); }
+};
+using UniqueServiceHandle = UniqueHandle<ServiceHandleTraits>;
+
 }  // namespace kv
 
 #endif  // KV_COMMON_UNIQUE_HANDLE_H

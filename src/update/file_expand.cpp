@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/system_library.h"
 #include "common/unique_handle.h"
 #include "update/file_ops.h"
 #include "update/path_utils.h"
@@ -10,18 +11,6 @@
 namespace {
 
 typedef DWORD(WINAPI* SetupDecompressOrCopyFileAProc)(PCSTR source, PCSTR target, PUINT compressionType);
-
-// The setup API is a system library: it is loaded by its full path in the
-// system directory, never by a bare name, which would search the tool's own
-// directory first and run whatever DLL had been put there.
-std::string SystemLibraryPath(const char* fileName) {
-  char buffer[MAX_PATH] = {};
-  const UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::string();
-  std::string path;
-  JoinPath(std::string(buffer, length), fileName, path);
-  return path;
-}
 
 // LZOpenFileA takes a writable name.
 std::vector<char> Writable(const std::string& text) { return std::vector<char>(text.c_str(), text.c_str() + text.size() + 1); }
@@ -48,13 +37,10 @@ int ExpandWithLz(const std::string& source, const std::string& destination) {
 }  // namespace
 
 int DecompressWithSetupApi(const std::string& source, const std::string& destination) {
-  const std::string libraryPath = SystemLibraryPath("setupapi.dll");
-  if (libraryPath.empty()) return -1;
-  kv::UniqueModule library(LoadLibraryA(libraryPath.c_str()));
+  kv::UniqueModule library(kv::LoadSystemLibrary("setupapi.dll"));
   if (!library.valid()) return -1;
-  // Through the generic function type, which converts to any other.
-  const auto decompress = reinterpret_cast<SetupDecompressOrCopyFileAProc>(
-      reinterpret_cast<void (*)()>(GetProcAddress(library.get(), "SetupDecompressOrCopyFileA")));
+  const auto decompress =
+      kv::EntryPoint<SetupDecompressOrCopyFileAProc>(library.get(), "SetupDecompressOrCopyFileA");
   if (!decompress) return -1;
   const DWORD result = decompress(source.c_str(), destination.c_str(), nullptr);
   library.reset();

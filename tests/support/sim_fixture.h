@@ -12,8 +12,18 @@
 class SimTest : public ::testing::Test {
  protected:
   void SetUp() override { winsim::Reset(); }
-  void TearDown() override {
-    EXPECT_EQ(winsim::OpenResources(), std::vector<std::string>{}) << "left open at the end of the test";
+  void TearDown() override { ExpectNothingLeft(); }
+
+  // For a table whose rows each need a fresh machine: checks what the last
+  // row left, then resets.
+  void FreshMachine() {
+    ExpectNothingLeft();
+    winsim::Reset();
+  }
+
+ private:
+  static void ExpectNothingLeft() {
+    EXPECT_EQ(winsim::OpenResources(), std::vector<std::string>{}) << "left open";
     EXPECT_EQ(winsim::ForeverBlockedCalls(), std::vector<std::string>{}) << "calls that never return on Windows";
   }
 };
