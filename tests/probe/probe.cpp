@@ -753,7 +753,8 @@ void RegistrySetUp() {
   for (const char* name : kProbeSigns) subkeys.push_back(std::string(kProbeKey) + "\\Signs\\" + name);
 #ifdef _WIN32
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProbeKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProbeKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
     return;
   const BYTE* number = reinterpret_cast<const BYTE*>(&kProbeNumber);
   RegSetValueExA(key, "Text", 0, REG_SZ, reinterpret_cast<const BYTE*>(kProbeText), sizeof kProbeText);
@@ -800,7 +801,10 @@ void RegistryOpenCases() {
     const LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, o.subKey, 0, o.access, &key);
     Line line(o.id);
     line.Add("status", Num(status));
-    line.Add("key", key == nullptr ? "null" : key == unchanged ? "unchanged" : key == HKEY_LOCAL_MACHINE ? "root" : "new");
+    line.Add("key", key == nullptr     ? "null"
+                    : key == unchanged ? "unchanged"
+                    : key == HKEY_LOCAL_MACHINE ? "root"
+                                                : "new");
     if (key != nullptr && key != unchanged) line.Add("close", Num(RegCloseKey(key)));
   }
   HKEY parent = nullptr, again = nullptr;
@@ -871,7 +875,8 @@ void RegistryQueryCases(HKEY key) {
   const LONG statusSizeOnly = RegQueryValueExA(key, "No Such Value", nullptr, nullptr, nullptr, &sizeOnly);
   Line("registry.query.missing-value").Add("status", Num(status)).Add("size", Num(size))
       .Add("size-only-status", Num(statusSizeOnly)).Add("size-only", Num(sizeOnly));
-  Line("registry.query.default-value").Add("status", Num(RegQueryValueExA(key, nullptr, nullptr, nullptr, nullptr, nullptr)));
+  status = RegQueryValueExA(key, nullptr, nullptr, nullptr, nullptr, nullptr);
+  Line("registry.query.default-value").Add("status", Num(status));
 }
 
 // The probe's key or one of its subkeys ("" for the key), or null.
@@ -913,10 +918,12 @@ void RegistryEnumCases() {
     const LONG status = RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr);
     Line(room == 5 ? "registry.enum.no-room-for-nul" : "registry.enum.exact-buffer")
         .Add("status", Num(status)).Add("size", Num(size))
-        .Add("name", status == ERROR_SUCCESS ? Scrub(name) : Untouched(reinterpret_cast<unsigned char*>(name), sizeof name));
+        .Add("name", status == ERROR_SUCCESS ? Scrub(name)
+                                             : Untouched(reinterpret_cast<unsigned char*>(name), sizeof name));
   }
   DWORD size = sizeof name;
-  Line("registry.enum.past-end").Add("status", Num(RegEnumKeyExA(key, 9, name, &size, nullptr, nullptr, nullptr, nullptr)));
+  const LONG pastEnd = RegEnumKeyExA(key, 9, name, &size, nullptr, nullptr, nullptr, nullptr);
+  Line("registry.enum.past-end").Add("status", Num(pastEnd));
   RegCloseKey(key);
 }
 

@@ -125,19 +125,18 @@ BOOL Fail(DWORD error) {
   return FALSE;
 }
 
+SC_HANDLE NoHandle(DWORD error) {
+  SetLastError(error);
+  return nullptr;
+}
+
 // The service behind a service handle that holds `right`; on failure the last
 // error is set and null returned.
 Service* ServiceWith(SC_HANDLE handle, DWORD right) {
   const Handle* h = HandleEntry(handle);
-  if (!h || !h->service) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
-  if (!(h->access & right)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return nullptr;
-  }
-  return h->service.get();
+  const DWORD error = !h || !h->service ? ERROR_INVALID_HANDLE : !(h->access & right) ? ERROR_ACCESS_DENIED : 0;
+  if (error) SetLastError(error);
+  return error ? nullptr : h->service.get();
 }
 
 // The right a control needs, 0 for a control code ControlService refuses.
@@ -235,39 +234,21 @@ using namespace winsim::detail;
 
 SC_HANDLE OpenSCManagerA(LPCSTR machineName, LPCSTR databaseName, DWORD desiredAccess) {
   ApiCall call("OpenSCManagerA", {Arg(machineName), Arg(databaseName), Hex(desiredAccess)});
-  if (auto fault = call.Fault()) {
-    SetLastError(static_cast<DWORD>(*fault));
-    return nullptr;
-  }
+  if (auto fault = call.Fault()) return NoHandle(static_cast<DWORD>(*fault));
   const std::optional<DWORD> rights = Grant(desiredAccess, kManagerMapping, kUserManagerRights);
-  if (!rights) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return nullptr;
-  }
+  if (!rights) return NoHandle(ERROR_ACCESS_DENIED);
   return AddHandle(nullptr, *rights | SC_MANAGER_CONNECT);
 }
 
 SC_HANDLE OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD desiredAccess) {
   ApiCall call("OpenServiceA", {Arg(serviceName), Hex(desiredAccess)});
-  if (auto fault = call.Fault()) {
-    SetLastError(static_cast<DWORD>(*fault));
-    return nullptr;
-  }
+  if (auto fault = call.Fault()) return NoHandle(static_cast<DWORD>(*fault));
   const Handle* h = HandleEntry(manager);
-  if (!h || h->service) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
+  if (!h || h->service) return NoHandle(ERROR_INVALID_HANDLE);
   std::shared_ptr<Service> service = serviceName ? FindService(serviceName) : nullptr;
-  if (!service) {
-    SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);
-    return nullptr;
-  }
+  if (!service) return NoHandle(ERROR_SERVICE_DOES_NOT_EXIST);
   const std::optional<DWORD> rights = Grant(desiredAccess, kServiceMapping, kUserServiceRights);
-  if (!rights) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return nullptr;
-  }
+  if (!rights) return NoHandle(ERROR_ACCESS_DENIED);
   return AddHandle(service, *rights);
 }
 
