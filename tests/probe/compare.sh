@@ -20,7 +20,13 @@ PENDING=()
 #   fs.copy.onto-readonly: Wine run as root overwrites a read-only target
 #     (root ignores the missing write permission that Wine maps the attribute
 #     to); Windows refuses with ERROR_ACCESS_DENIED.
-WINE_DEVIATIONS=(fs.copy.onto-readonly)
+#   registry.enum.signs: Wine keeps subkeys sorted by lower-cased names, so
+#     '[', '^' and '_' come before letters; Windows compares upper-cased names
+#     and puts them after.
+#   service.continue.running.status: Wine leaves the status untouched when
+#     ControlService fails with ERROR_INVALID_SERVICE_CONTROL; Windows fills it
+#     in with the service's current status.
+WINE_DEVIATIONS=(fs.copy.onto-readonly registry.enum.signs service.continue.running.status)
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)

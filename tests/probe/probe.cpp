@@ -11,7 +11,7 @@
 // PLAIN.TXT, PLAIN.TX_ (SZDD), VERFIX.EXE (with a version resource) and
 // VERFIX.EX_ (SZDD). The probe creates further files and directories there.
 // GROUP runs one group of cases only (fs, expand, version, delayed, profile,
-// text, com).
+// text, com, registry, service).
 //
 // Every line starts with a case id "group.case"; what follows is results
 // (TRUE/FALSE), GetLastError values, attributes, contents as size and CRC-32,
@@ -32,6 +32,7 @@
 #include <fstream>
 
 #include "winsim/control.h"
+#include "winsim/service_control.h"
 
 #endif
 
@@ -726,6 +727,321 @@ void ComCases() {
   Line("com.bstr-null").Add("null", Bool(SysAllocString(nullptr) == nullptr)).Add("length", Num(SysStringLen(nullptr)));
 }
 
+// ---- Registry -----------------------------------------------------------------
+
+const char kProbeKey[] = "SOFTWARE\\KvProbe";
+const char kProbeText[] = "C:\\Program Files\\Kestrovane\\unins000.exe";
+const char kProbeExpand[] = "%SystemRoot%\\system32\\ZAMWTQNT.EXE";
+// "NoNul" holds the first six bytes, without a NUL (the byte after them is not
+// NUL either, so that RegSetValueExA does not count one in).
+const char kProbeUnterminated[] = "abcdefX";
+const DWORD kProbeNumber = 0x12345678;
+// Subkeys of "Order": names in mixed case, prefixes of each other, and two
+// kanji whose order in code page 932 (0x889F, 0x88EA) is the reverse of their
+// UTF-16 order (U+4E9C, U+4E00). Subkeys of "Signs": names whose order differs
+// between comparing upper-cased and lower-cased names ('[', '^' and '_' lie
+// between the two alphabets).
+const char* const kProbeOrder[] = {"Kestrovane 1.2", "kestrovane 1.3", "Kestrovane", "Kestrovane 1.10",
+                                   "KestrovaneZ",    "\x88\x9F",       "\x88\xEA", "alpha", "Zeta"};
+const char* const kProbeSigns[] = {"Kestrovane_Old", "KestrovaneNew", "Kestrovane[", "Kestrovane^", "KestrovaneA"};
+
+// The probe's key and its values: made by the registry calls on Windows, by
+// the control API on winsim.
+void RegistrySetUp() {
+  std::vector<std::string> subkeys;
+  for (const char* name : kProbeOrder) subkeys.push_back(std::string(kProbeKey) + "\\Order\\" + name);
+  for (const char* name : kProbeSigns) subkeys.push_back(std::string(kProbeKey) + "\\Signs\\" + name);
+#ifdef _WIN32
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProbeKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return;
+  const BYTE* number = reinterpret_cast<const BYTE*>(&kProbeNumber);
+  RegSetValueExA(key, "Text", 0, REG_SZ, reinterpret_cast<const BYTE*>(kProbeText), sizeof kProbeText);
+  RegSetValueExA(key, "NoNul", 0, REG_SZ, reinterpret_cast<const BYTE*>(kProbeUnterminated), 6);
+  RegSetValueExA(key, "Expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(kProbeExpand), sizeof kProbeExpand);
+  RegSetValueExA(key, "Number", 0, REG_DWORD, number, sizeof kProbeNumber);
+  RegCloseKey(key);
+  for (const std::string& subkey : subkeys) {
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS)
+      RegCloseKey(key);
+  }
+#else
+  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kProbeKey, "Text", kProbeText);
+  winsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kProbeKey, "NoNul", REG_SZ,
+                           std::vector<uint8_t>(kProbeUnterminated, kProbeUnterminated + 6));
+  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kProbeKey, "Expand", kProbeExpand, REG_EXPAND_SZ);
+  const uint8_t* number = reinterpret_cast<const uint8_t*>(&kProbeNumber);
+  winsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kProbeKey, "Number", REG_DWORD,
+                           std::vector<uint8_t>(number, number + sizeof kProbeNumber));
+  for (const std::string& subkey : subkeys) winsim::AddRegistryKey(HKEY_LOCAL_MACHINE, subkey);
+#endif
+}
+
+void RegistryOpenCases() {
+  struct Open {
+    const char* id;
+    const char* subKey;
+    REGSAM access;
+  };
+  const Open opens[] = {
+      {"registry.open.missing-key", "SOFTWARE\\KvProbe\\No Such Key", KEY_READ},
+      {"registry.open.missing-top-key", "No Such Key", KEY_READ},
+      {"registry.open.other-case", "software\\KVPROBE", KEY_READ},
+      {"registry.open.trailing-backslash", "SOFTWARE\\KvProbe\\", KEY_READ},
+      {"registry.open.leading-backslash", "\\SOFTWARE\\KvProbe", KEY_READ},
+      {"registry.open.all-access", "SOFTWARE\\KvProbe", KEY_ALL_ACCESS},
+      {"registry.open.empty-subkey", "", KEY_ALL_ACCESS},
+      {"registry.open.null-subkey", nullptr, KEY_READ},
+  };
+  HKEY unchanged = reinterpret_cast<HKEY>(&unchanged);
+  for (const Open& o : opens) {
+    HKEY key = unchanged;
+    const LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, o.subKey, 0, o.access, &key);
+    Line line(o.id);
+    line.Add("status", Num(status));
+    line.Add("key", key == nullptr     ? "null"
+                    : key == unchanged ? "unchanged"
+                    : key == HKEY_LOCAL_MACHINE ? "root"
+                                                : "new");
+    if (key != nullptr && key != unchanged) line.Add("close", Num(RegCloseKey(key)));
+  }
+  HKEY parent = nullptr, again = nullptr;
+  RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProbeKey, 0, KEY_READ, &parent);
+  const LONG status = RegOpenKeyExA(parent, "", 0, KEY_READ, &again);
+  Line("registry.open.empty-below-key").Add("status", Num(status)).Add("new", Bool(again && again != parent));
+  if (again && again != parent) RegCloseKey(again);
+  RegCloseKey(parent);
+  Line("registry.close.twice").Add("status", Num(RegCloseKey(parent)));
+}
+
+// "untouched" when every byte of a buffer still holds the fill byte 0xBD.
+std::string Untouched(const unsigned char* buffer, size_t size) {
+  return std::all_of(buffer, buffer + size, [](unsigned char c) { return c == 0xBD; }) ? "untouched" : "written";
+}
+
+void RegistryQueryCases(HKEY key) {
+  LONG status = RegQueryValueExA(key, "Text", nullptr, nullptr, nullptr, nullptr);
+  const LONG missing = RegQueryValueExA(key, "No Such Value", nullptr, nullptr, nullptr, nullptr);
+  Line("registry.query.no-pointers").Add("present", Num(status)).Add("missing", Num(missing));
+
+  DWORD type = 0, size = 0xDEAD;
+  status = RegQueryValueExA(key, "Text", nullptr, &type, nullptr, &size);
+  Line("registry.query.size-only").Add("status", Num(status)).Add("type", Num(type)).Add("size", Num(size));
+
+  unsigned char buffer[64];
+  status = RegQueryValueExA(key, "Text", nullptr, &type, buffer, nullptr);
+  Line("registry.query.data-without-size").Add("status", Num(status));
+
+  std::memset(buffer, 0xBD, sizeof buffer);
+  type = 0;
+  size = 4;
+  status = RegQueryValueExA(key, "Text", nullptr, &type, buffer, &size);
+  Line("registry.query.short-buffer").Add("status", Num(status)).Add("type", Num(type)).Add("size", Num(size))
+      .Add("buffer", Untouched(buffer, sizeof buffer));
+  size = sizeof kProbeText;
+  status = RegQueryValueExA(key, "Text", nullptr, nullptr, buffer, &size);
+  Line("registry.query.exact-buffer").Add("status", Num(status)).Add("size", Num(size))
+      .Add("text", Scrub(reinterpret_cast<char*>(buffer)));
+
+  // A string stored without its NUL: the size is the stored size, and a NUL
+  // follows when the buffer has room for it.
+  for (DWORD room : {DWORD{6}, DWORD{7}}) {
+    std::memset(buffer, 0xBD, sizeof buffer);
+    size = room;
+    status = RegQueryValueExA(key, "NoNul", nullptr, &type, buffer, &size);
+    char after[8];
+    std::snprintf(after, sizeof after, "%02X", buffer[6]);
+    Line(room == 6 ? "registry.query.no-nul.exact-buffer" : "registry.query.no-nul.one-more")
+        .Add("status", Num(status)).Add("size", Num(size)).Add("byte-after", after);
+  }
+
+  std::memset(buffer, 0, sizeof buffer);
+  size = sizeof buffer;
+  status = RegQueryValueExA(key, "Expand", nullptr, &type, buffer, &size);
+  Line("registry.query.expand-sz").Add("status", Num(status)).Add("type", Num(type)).Add("size", Num(size))
+      .Add("text", Scrub(reinterpret_cast<char*>(buffer)));
+
+  DWORD number = 0;
+  size = sizeof number;
+  status = RegQueryValueExA(key, "Number", nullptr, &type, reinterpret_cast<BYTE*>(&number), &size);
+  Line("registry.query.dword").Add("status", Num(status)).Add("type", Num(type)).Add("size", Num(size))
+      .Add("value", Hex(number));
+
+  size = sizeof buffer;
+  status = RegQueryValueExA(key, "No Such Value", nullptr, nullptr, buffer, &size);
+  DWORD sizeOnly = 0xDEAD;
+  const LONG statusSizeOnly = RegQueryValueExA(key, "No Such Value", nullptr, nullptr, nullptr, &sizeOnly);
+  Line("registry.query.missing-value").Add("status", Num(status)).Add("size", Num(size))
+      .Add("size-only-status", Num(statusSizeOnly)).Add("size-only", Num(sizeOnly));
+  status = RegQueryValueExA(key, nullptr, nullptr, nullptr, nullptr, nullptr);
+  Line("registry.query.default-value").Add("status", Num(status));
+}
+
+// The probe's key or one of its subkeys ("" for the key), or null.
+HKEY OpenProbeKey(const char* subkey, REGSAM access) {
+  HKEY key = nullptr;
+  const std::string path = *subkey ? std::string(kProbeKey) + "\\" + subkey : std::string(kProbeKey);
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, &key) == ERROR_SUCCESS ? key : nullptr;
+}
+
+// Every subkey name of a key, in the order of enumeration.
+void EnumerationCase(const char* id, const char* subkey) {
+  HKEY key = OpenProbeKey(subkey, KEY_READ);
+  char name[MAX_PATH];
+  DWORD size = 0, index = 0;
+  FILETIME time{};
+  LONG status = ERROR_SUCCESS;
+  std::string names;
+  for (; key && index < 100; ++index) {
+    size = sizeof name;
+    status = RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, &time);
+    if (status != ERROR_SUCCESS) break;
+    names += (names.empty() ? "" : "|") + Scrub(name);
+  }
+  Line(id).Add("count", Num(index)).Add("end", Num(status)).Add("names", names)
+      .Add("time-filled", Bool(time.dwLowDateTime != 0 || time.dwHighDateTime != 0));
+  if (key) RegCloseKey(key);
+}
+
+void RegistryEnumCases() {
+  EnumerationCase("registry.enum.order", "Order");
+  EnumerationCase("registry.enum.signs", "Signs");
+
+  // Index 0 of "Order" is "alpha" on both platforms: five characters and a NUL.
+  HKEY key = OpenProbeKey("Order", KEY_READ);
+  char name[MAX_PATH];
+  for (DWORD room : {DWORD{5}, DWORD{6}}) {
+    std::memset(name, 0xBD, sizeof name);
+    DWORD size = room;
+    const LONG status = RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr);
+    Line(room == 5 ? "registry.enum.no-room-for-nul" : "registry.enum.exact-buffer")
+        .Add("status", Num(status)).Add("size", Num(size))
+        .Add("name", status == ERROR_SUCCESS ? Scrub(name)
+                                             : Untouched(reinterpret_cast<unsigned char*>(name), sizeof name));
+  }
+  DWORD size = sizeof name;
+  const LONG pastEnd = RegEnumKeyExA(key, 9, name, &size, nullptr, nullptr, nullptr, nullptr);
+  Line("registry.enum.past-end").Add("status", Num(pastEnd));
+  RegCloseKey(key);
+}
+
+void RegistryCases() {
+  RegistrySetUp();
+  RegistryOpenCases();
+  HKEY key = OpenProbeKey("", KEY_READ);
+  if (!key) {
+    Line("registry.query").Add("open", "failed");
+    return;
+  }
+  RegistryQueryCases(key);
+  RegCloseKey(key);
+  RegistryEnumCases();
+
+  // Each call needs its own right on the handle.
+  char name[MAX_PATH];
+  DWORD size = sizeof name;
+  key = OpenProbeKey("Order", KEY_QUERY_VALUE);
+  const LONG enumerated = RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  key = OpenProbeKey("", KEY_ENUMERATE_SUB_KEYS);
+  const LONG queried = RegQueryValueExA(key, "Text", nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  Line("registry.rights").Add("enum-without-enumerate", Num(enumerated)).Add("query-without-query-value", Num(queried));
+}
+
+// ---- Service control manager ---------------------------------------------------
+
+// The service's state read through a handle of its own, or the error.
+std::string StateOf(SC_HANDLE manager, const char* name) {
+  SC_HANDLE service = OpenServiceA(manager, name, SERVICE_QUERY_STATUS);
+  if (!service) return "open-error:" + Num(GetLastError());
+  SERVICE_STATUS status{};
+  const BOOL ok = QueryServiceStatus(service, &status);
+  const DWORD error = GetLastError();
+  CloseServiceHandle(service);
+  return ok ? Num(status.dwCurrentState) : "error:" + Num(error);
+}
+
+// Waits up to ten seconds for a service to reach a state; its last state.
+std::string WaitFor(SC_HANDLE manager, const char* name, DWORD wanted) {
+  std::string state;
+  for (int i = 0; i < 100 && (state = StateOf(manager, name)) != Num(wanted); ++i) Sleep(100);
+  return state;
+}
+
+// One control on a handle opened with `access`; the status it reports, on a
+// line of its own.
+void ControlCase(const char* id, SC_HANDLE manager, const char* name, DWORD access, DWORD control) {
+  SC_HANDLE service = OpenServiceA(manager, name, access);
+  SERVICE_STATUS status{};
+  SetLastError(0);
+  const BOOL ok = ControlService(service, control, &status);
+  Line(id).Result("result", ok, GetLastError());
+  Line((std::string(id) + ".status").c_str()).Add("state", Num(status.dwCurrentState));
+  CloseServiceHandle(service);
+}
+
+void ServiceCases() {
+#ifndef _WIN32
+  // Wine's spooler is a demand-start service, stopped in a fresh prefix.
+  winsim::SetServiceState("Spooler", SERVICE_STOPPED);
+#endif
+  SetLastError(0);
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  Line("service.manager.open").Result("result", manager != nullptr, GetLastError());
+  if (!manager) return;
+
+  SetLastError(0);
+  SC_HANDLE missing = OpenServiceA(manager, "KvNoSuchService", SERVICE_QUERY_STATUS);
+  Line("service.open.missing").Result("result", missing != nullptr, GetLastError());
+  if (missing) CloseServiceHandle(missing);
+
+  SC_HANDLE spooler = OpenServiceA(manager, "SPOOLER", SERVICE_QUERY_STATUS);
+  SERVICE_STATUS status{};
+  BOOL ok = QueryServiceStatus(spooler, &status);
+  Line("service.query.stopped").Result("result", ok, GetLastError()).Add("state", Num(status.dwCurrentState))
+      .Add("accepted", Hex(status.dwControlsAccepted));
+  SetLastError(0);
+  ok = StartServiceA(spooler, 0, nullptr);
+  Line("service.start.without-right").Result("result", ok, GetLastError());
+  ok = ControlService(spooler, SERVICE_CONTROL_STOP, &status);
+  Line("service.stop.without-right").Result("result", ok, GetLastError());
+  CloseServiceHandle(spooler);
+
+  spooler = OpenServiceA(manager, "Spooler", SERVICE_START);
+  ok = QueryServiceStatus(spooler, &status);
+  Line("service.query.without-right").Result("result", ok, GetLastError());
+  CloseServiceHandle(spooler);
+
+  ControlCase("service.stop.stopped", manager, "Spooler", 0x2C, SERVICE_CONTROL_STOP);
+  ControlCase("service.continue.stopped", manager, "Spooler", 0x54, SERVICE_CONTROL_CONTINUE);
+  ControlCase("service.control.undefined", manager, "Spooler", SERVICE_ALL_ACCESS, 5);
+
+  // Started, started again, refused a continue it does not accept, stopped.
+  spooler = OpenServiceA(manager, "Spooler", 0x54);
+  SetLastError(0);
+  ok = StartServiceA(spooler, 0, nullptr);
+  Line("service.start.stopped").Result("result", ok, GetLastError());
+  Line("service.start.reached").Add("state", WaitFor(manager, "Spooler", SERVICE_RUNNING));
+  ok = StartServiceA(spooler, 0, nullptr);
+  Line("service.start.running").Result("result", ok, GetLastError());
+  CloseServiceHandle(spooler);
+  ControlCase("service.continue.running", manager, "Spooler", 0x54, SERVICE_CONTROL_CONTINUE);
+  spooler = OpenServiceA(manager, "Spooler", 0x2C);
+  SetLastError(0);
+  ok = ControlService(spooler, SERVICE_CONTROL_STOP, &status);
+  Line("service.stop.running").Result("result", ok, GetLastError());
+  CloseServiceHandle(spooler);
+  Line("service.stop.reached").Add("state", WaitFor(manager, "Spooler", SERVICE_STOPPED));
+
+  SetLastError(0);
+  ok = CloseServiceHandle(nullptr);
+  Line("service.close.null").Result("result", ok, GetLastError());
+  Line("service.manager.close").Add("result", Bool(CloseServiceHandle(manager)));
+}
+
 struct Group {
   const char* name;
   void (*run)();
@@ -739,6 +1055,8 @@ const Group kGroups[] = {
     {"profile", ProfileCases},
     {"text", TextCases},
     {"com", ComCases},
+    {"registry", RegistryCases},
+    {"service", ServiceCases},
 };
 
 std::string Directory(UINT(WINAPI* get)(LPSTR, UINT)) {

@@ -49,8 +49,17 @@ struct RegValue {
   std::vector<uint8_t> data;
 };
 struct RegKey {
-  std::string name;
-  std::map<std::string, RegValue> values;  // key: upper-cased name
+  std::string name;  // as created
+  FILETIME writeTime{};
+  std::map<std::string, RegValue> values;                  // key: upper-cased name
+  std::map<std::string, std::unique_ptr<RegKey>> subkeys;  // key: upper-cased name
+};
+// An open registry key. Keys are never removed while the machine lives, so
+// the pointer stays valid until Reset, which also forgets every open key.
+struct OpenKey {
+  std::string path;  // "HKLM\SOFTWARE\X", in the keys' stored spelling
+  RegKey* key = nullptr;
+  DWORD access = 0;  // the rights the key was opened with (generic rights mapped)
 };
 
 struct FaultRule {
@@ -100,9 +109,9 @@ struct Machine {
   std::map<int, std::shared_ptr<OpenFile>> lzFiles;
   int nextLzHandle = 1;
 
-  // Registry: keys by upper-cased full path, e.g. "HKLM\SYSTEM\..."
+  // Registry: one tree per root, by the root's short name ("HKLM")
   std::map<std::string, RegKey> registry;
-  std::map<uintptr_t, std::string> openKeys;
+  std::map<uintptr_t, OpenKey> openKeys;
 
   // Modules
   std::map<std::string, Module> modules;  // key: lower-case file name

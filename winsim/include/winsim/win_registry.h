@@ -31,8 +31,10 @@ typedef DWORD REGSAM;
 LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);
 LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
                       LPDWORD dataLength);
-// Subkeys come in the order Windows keeps them: sorted by name, letters
-// compared as upper case.
+// Subkeys come in the order Windows keeps them: sorted by their UTF-16 names
+// compared as upper case (so '_' after the letters). The name size counts
+// characters without the NUL, which needs room too; when the name does not
+// fit, ERROR_MORE_DATA leaves buffer and size as they were.
 LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved, LPSTR className,
                    LPDWORD classLength, PFILETIME lastWriteTime);
 LONG RegCloseKey(HKEY key);
