@@ -20,7 +20,12 @@ PENDING=()
 #   fs.copy.onto-readonly: Wine run as root overwrites a read-only target
 #     (root ignores the missing write permission that Wine maps the attribute
 #     to); Windows refuses with ERROR_ACCESS_DENIED.
-WINE_DEVIATIONS=(fs.copy.onto-readonly)
+#   desktop.process.info-after-failed-search: Windows clears
+#     PROCESS_INFORMATION before it looks for the program; Wine clears it only
+#     once it found the program file, so a failed search leaves it untouched.
+#   desktop.wts.open-local: Wine's WTSOpenServerA is a stub that fails with
+#     ERROR_CALL_NOT_IMPLEMENTED; Windows opens the local server.
+WINE_DEVIATIONS=(fs.copy.onto-readonly desktop.process.info-after-failed-search desktop.wts.open-local)
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)

@@ -74,10 +74,9 @@ TEST_F(WinsimDesktopTest, SentMessagesByWindowReaction) {
     const uint64_t start = winsim::NowMs();
     SetLastError(0);
     DWORD_PTR answer = 99;
-    const LRESULT result =
-        row.send == Plain ? SendMessageA(window, kClose, 0, 0)
-                          : SendMessageTimeoutA(window, kClose, 0, 0, row.send == AbortIfHung ? SMTO_ABORTIFHUNG : SMTO_NORMAL,
-                                                2000, &answer);
+    const UINT flags = row.send == AbortIfHung ? SMTO_ABORTIFHUNG : SMTO_NORMAL;
+    const LRESULT result = row.send == Plain ? SendMessageA(window, kClose, 0, 0)
+                                             : SendMessageTimeoutA(window, kClose, 0, 0, flags, 2000, &answer);
     EXPECT_EQ(result, row.result);
     EXPECT_EQ(GetLastError(), row.error);
     if (row.send != Plain) {
@@ -140,18 +139,19 @@ class WinsimProcessTest : public SimTest {
     std::strcpy(buffer, commandLine.c_str());
     STARTUPINFOA startup{};
     startup.cb = 68;
-    PROCESS_INFORMATION info, untouched;
+    PROCESS_INFORMATION info;
     std::memset(&info, 0xCC, sizeof info);
-    std::memset(&untouched, 0xCC, sizeof untouched);
     SetLastError(0);
-    const BOOL ok = CreateProcessA(application, buffer, nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup, &info);
+    const BOOL ok =
+        CreateProcessA(application, buffer, nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup, &info);
     *error = GetLastError();
     EXPECT_EQ(std::string(buffer), commandLine) << "the command line comes back unchanged";
     if (ok) {
       EXPECT_TRUE(CloseHandle(info.hThread));
       EXPECT_TRUE(CloseHandle(info.hProcess));
     } else {
-      EXPECT_EQ(std::memcmp(&info, &untouched, sizeof info), 0) << "a failed start writes nothing";
+      const PROCESS_INFORMATION zeroed{};
+      EXPECT_EQ(std::memcmp(&info, &zeroed, sizeof info), 0) << "a failed start leaves no stale handles";
     }
     return ok;
   }

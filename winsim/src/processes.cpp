@@ -129,6 +129,10 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIB
   P().launches.push_back(launch);
   Launch& recorded = P().launches.back();
 
+  // Windows clears the process information before anything else, so a
+  // failed call leaves it zeroed. (Wine leaves it untouched when the search
+  // for the program fails.)
+  if (processInformation) *processInformation = PROCESS_INFORMATION{};
   if (auto fault = call.Fault()) {
     SetLastError(static_cast<DWORD>(*fault));
     return FALSE;

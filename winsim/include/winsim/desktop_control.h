@@ -34,9 +34,9 @@
 // (it does not begin with "MZ") is ERROR_BAD_EXE_FORMAT (193). The search
 // writes into the command-line buffer and restores it, so a read-only buffer
 // faults as it may on Windows. Every call is recorded (Launches()), failed
-// ones too; on failure PROCESS_INFORMATION is not touched. On success it
-// receives a process and a thread handle (kernel objects, reported by
-// OpenResources() until CloseHandle) and ids. A program registered with
+// ones too. PROCESS_INFORMATION is cleared first, so a failed call leaves it
+// zeroed; on success it receives a process and a thread handle (kernel
+// objects, reported by OpenResources() until CloseHandle) and ids. A program registered with
 // SetProgramWindow opens its window when it starts (not when it is started
 // with CREATE_SUSPENDED). Nothing else of a started program is modelled: it
 // does not run, and its image is not held in use.
