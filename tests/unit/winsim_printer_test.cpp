@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "bind_export.h"
 #include "sim_fixture.h"
 #include "win32api.h"
 #include "winsim/printer_control.h"
@@ -72,11 +73,6 @@ typedef DWORD(WINAPI* OpenFn)(LPCSTR, DWORD, DWORD, DWORD*);
 typedef DWORD(WINAPI* UpdateFn)(DWORD, LPCSTR, const void*, DWORD);
 typedef DWORD(WINAPI* CloseFn)(DWORD);
 
-template <typename Fn>
-Fn Bind(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 class WinsimStatusManagerTest : public SimTest {
  protected:
   void SetUp() override {
@@ -85,9 +81,9 @@ class WinsimStatusManagerTest : public SimTest {
     winsim::AddPrinter("Printer B", "ZAM Alpha");
     module_ = LoadLibraryA("zamgik.dll");
     ASSERT_NE(module_, nullptr);
-    open_ = Bind<OpenFn>(module_, "OpenManagerExA");
-    update_ = Bind<UpdateFn>(module_, "UpdatePrinterStatusA");
-    close_ = Bind<CloseFn>(module_, "CloseManager");
+    open_ = BindExport<OpenFn>(module_, "OpenManagerExA");
+    update_ = BindExport<UpdateFn>(module_, "UpdatePrinterStatusA");
+    close_ = BindExport<CloseFn>(module_, "CloseManager");
     ASSERT_TRUE(open_ && update_ && close_);
   }
   void TearDown() override {

@@ -3,6 +3,7 @@
 // stays open until it is given back.
 #include <string>
 
+#include "bind_export.h"
 #include "sim_fixture.h"
 #include "win32api.h"
 #include "winsim/session_control.h"
@@ -15,22 +16,17 @@ typedef BOOL(WINAPI* EnumerateFn)(HANDLE, DWORD, DWORD, PWTS_SESSION_INFOA*, DWO
 typedef BOOL(WINAPI* QueryFn)(HANDLE, DWORD, WTS_INFO_CLASS, LPSTR*, DWORD*);
 typedef void(WINAPI* FreeFn)(PVOID);
 
-template <typename Fn>
-Fn Bind(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 class WinsimSessionTest : public SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
     module_ = LoadLibraryA("C:\\WINDOWS\\system32\\Wtsapi32.dll");
     ASSERT_NE(module_, nullptr);
-    open_ = Bind<OpenServerFn>(module_, "WTSOpenServerA");
-    close_ = Bind<CloseServerFn>(module_, "WTSCloseServer");
-    enumerate_ = Bind<EnumerateFn>(module_, "WTSEnumerateSessionsA");
-    query_ = Bind<QueryFn>(module_, "WTSQuerySessionInformationA");
-    free_ = Bind<FreeFn>(module_, "WTSFreeMemory");
+    open_ = BindExport<OpenServerFn>(module_, "WTSOpenServerA");
+    close_ = BindExport<CloseServerFn>(module_, "WTSCloseServer");
+    enumerate_ = BindExport<EnumerateFn>(module_, "WTSEnumerateSessionsA");
+    query_ = BindExport<QueryFn>(module_, "WTSQuerySessionInformationA");
+    free_ = BindExport<FreeFn>(module_, "WTSFreeMemory");
     ASSERT_TRUE(open_ && close_ && enumerate_ && query_ && free_);
   }
   void TearDown() override {

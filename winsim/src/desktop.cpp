@@ -58,6 +58,18 @@ std::vector<std::string> MessageArgs(HWND window, UINT message, WPARAM wParam, L
   return {Describe(window), Hex(message), Dec(static_cast<int64_t>(wParam)), Dec(lParam)};
 }
 
+// The window that a sent message reaches, or null with the last error set
+// (an injected fault, or a handle that names no window).
+Window* Receiver(const ApiCall& call, HWND handle) {
+  if (auto fault = call.Fault()) {
+    SetLastError(static_cast<DWORD>(*fault));
+    return nullptr;
+  }
+  Window* target = Find(handle);
+  if (!target) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return target;
+}
+
 // A message that a window whose thread works has processed.
 void Deliver(Window& window, UINT message) {
   if (message != window.spec.closeMessage || window.spec.reaction != WindowReaction::Closes) return;
@@ -137,15 +149,8 @@ BOOL IsWindow(HWND window) {
 
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ApiCall call("SendMessageA", MessageArgs(window, message, wParam, lParam));
-  if (auto fault = call.Fault()) {
-    SetLastError(static_cast<DWORD>(*fault));
-    return 0;
-  }
-  Window* target = Find(window);
-  if (!target) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
+  Window* target = Receiver(call, window);
+  if (!target) return 0;
   if (target->spec.reaction == WindowReaction::Hangs) {
     RecordBlockedForever(FormatCall(Call{"SendMessageA", MessageArgs(window, message, wParam, lParam)}) +
                          ": the window's thread no longer processes messages");
@@ -163,15 +168,8 @@ LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   ApiCall call("SendMessageTimeoutA", std::move(args));
   // On every failure the result is 0, as Wine leaves it.
   if (result) *result = 0;
-  if (auto fault = call.Fault()) {
-    SetLastError(static_cast<DWORD>(*fault));
-    return 0;
-  }
-  Window* target = Find(window);
-  if (!target) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
+  Window* target = Receiver(call, window);
+  if (!target) return 0;
   if (target->spec.reaction == WindowReaction::Hangs) {
     const bool hung = M().nowMs - target->addedMs >= kHungAfterMs;
     if (!(hung && (flags & SMTO_ABORTIFHUNG))) M().nowMs += timeout;
