@@ -93,8 +93,8 @@ class WinsimProcessTest : public SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
-    for (const char* program : {"C:\\Program.exe", "C:\\Program Files\\Kv Tool\\panel.exe", "C:\\KVTOOL\\helper.exe",
-                                "C:\\WINDOWS\\system32\\ZAMBAZ.EXE", "C:\\WINDOWS\\helper.exe"})
+    for (const char* program : {"C:\\Program.exe", "C:\\Program Files\\Kv Tool\\panel.exe", "C:\\KVTOOL\\other.exe",
+                                "C:\\WINDOWS\\system32\\ZAMBAZ.EXE", "C:\\WINDOWS\\other.exe"})
       winsim::AddFile(program, "MZ program");
     winsim::AddFile("C:\\WINDOWS\\system32\\notes.exe", "plain text");
   }
@@ -127,7 +127,7 @@ TEST_F(WinsimProcessTest, ProgramIsFoundAsWindowsFindsIt) {
       {nullptr, "\"C:\\Program Files\\Kv Tool\\panel.exe\" /x", "C:\\Program Files\\Kv Tool\\panel.exe", 0},
       {"C:\\Program Files\\Kv Tool\\panel.exe", "panel", "C:\\Program Files\\Kv Tool\\panel.exe", 0},
       {nullptr, "zambaz", "C:\\WINDOWS\\system32\\ZAMBAZ.EXE", 0},  // ".exe" added, system directory
-      {nullptr, "helper /x", "C:\\KVTOOL\\helper.exe", 0},          // the caller's directory first
+      {nullptr, "other /x", "C:\\KVTOOL\\other.exe", 0},          // the caller's directory first
       {"C:\\WINDOWS\\system32\\ZAMBAZ", "ZAMBAZ", "", ERROR_FILE_NOT_FOUND},  // no extension added
       {"C:\\NoDir\\ZAMBAZ.EXE", "ZAMBAZ", "", ERROR_PATH_NOT_FOUND},
       {nullptr, "\"C:\\Program Files\\NoSuch.exe\"", "", ERROR_FILE_NOT_FOUND},

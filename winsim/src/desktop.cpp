@@ -142,12 +142,16 @@ HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
   return nullptr;
 }
 
+// The calls below describe the window for the log before ApiCall takes the
+// lock, so they take it first.
 BOOL IsWindow(HWND window) {
+  auto lock = Lock();
   ApiCall call("IsWindow", {Describe(window)});
   return Find(window) ? TRUE : FALSE;
 }
 
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto lock = Lock();
   ApiCall call("SendMessageA", MessageArgs(window, message, wParam, lParam));
   Window* target = Receiver(call, window);
   if (!target) return 0;
@@ -162,6 +166,7 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout,
                             PDWORD_PTR result) {
+  auto lock = Lock();
   std::vector<std::string> args = MessageArgs(window, message, wParam, lParam);
   args.push_back(Hex(flags));
   args.push_back(Dec(timeout));

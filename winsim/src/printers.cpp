@@ -89,7 +89,10 @@ DWORD WINAPI OpenManagerEx(LPCSTR printer, DWORD first, DWORD second, DWORD* han
   return 0;
 }
 
+// These two name the handle's printer for the log before ApiCall takes the
+// lock, so they take it first.
 DWORD WINAPI UpdatePrinterStatus(DWORD handle, LPCSTR variable, const void* value, DWORD size) {
+  auto lock = Lock();
   // The value as a little-endian integer of up to four bytes.
   int32_t number = 0;
   if (value) std::memcpy(&number, value, size < sizeof number ? size : sizeof number);
@@ -104,6 +107,7 @@ DWORD WINAPI UpdatePrinterStatus(DWORD handle, LPCSTR variable, const void* valu
 }
 
 DWORD WINAPI CloseManager(DWORD handle) {
+  auto lock = Lock();
   ApiCall call("CloseManager", {ManagerName(handle)});
   if (auto fault = call.Fault()) return static_cast<DWORD>(*fault);
   return P().managers.erase(handle) ? 0 : ERROR_INVALID_HANDLE;
