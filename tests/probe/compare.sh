@@ -26,7 +26,13 @@ PENDING=()
 #   service.continue.running.status: Wine leaves the status untouched when
 #     ControlService fails with ERROR_INVALID_SERVICE_CONTROL; Windows fills it
 #     in with the service's current status.
-WINE_DEVIATIONS=(fs.copy.onto-readonly registry.enum.signs service.continue.running.status)
+#   desktop.process.info-after-failed-search: Windows clears
+#     PROCESS_INFORMATION before it looks for the program; Wine clears it only
+#     once it found the program file, so a failed search leaves it untouched.
+#   desktop.wts.open-local: Wine's WTSOpenServerA is a stub that fails with
+#     ERROR_CALL_NOT_IMPLEMENTED; Windows opens the local server.
+WINE_DEVIATIONS=(fs.copy.onto-readonly registry.enum.signs service.continue.running.status
+  desktop.process.info-after-failed-search desktop.wts.open-local)
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)

@@ -11,7 +11,7 @@
 // PLAIN.TXT, PLAIN.TX_ (SZDD), VERFIX.EXE (with a version resource) and
 // VERFIX.EX_ (SZDD). The probe creates further files and directories there.
 // GROUP runs one group of cases only (fs, expand, version, delayed, profile,
-// text, com, registry, service).
+// text, com, registry, service, desktop).
 //
 // Every line starts with a case id "group.case"; what follows is results
 // (TRUE/FALSE), GetLastError values, attributes, contents as size and CRC-32,
@@ -1042,6 +1042,158 @@ void ServiceCases() {
   Line("service.manager.close").Add("result", Bool(CloseServiceHandle(manager)));
 }
 
+// ---- Windows, processes, sessions and printers ------------------------------
+// Without a display: no window can exist, so only the answers for windows
+// that do not exist; programs are copies of the probe's own image, started
+// with too many arguments, so that they only print their usage and end.
+
+// A handle value that names no window on either platform.
+HWND NoWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x12345678)); }
+
+void WindowCases() {
+  SetLastError(0);
+  HWND found = FindWindowA("KvNoSuchClass", nullptr);
+  Line("desktop.window.find-missing-class").Add("found", Bool(found != nullptr)).Add("error", Num(GetLastError()));
+  SetLastError(0);
+  found = FindWindowA(nullptr, "Kv No Such Title");
+  Line("desktop.window.find-missing-title").Add("found", Bool(found != nullptr)).Add("error", Num(GetLastError()));
+  SetLastError(0);
+  BOOL exists = IsWindow(nullptr);
+  Line("desktop.window.is-window-null").Add("result", Bool(exists)).Add("error", Num(GetLastError()));
+  // Whether this sets the last error depends on the handle's value under
+  // Wine; Windows leaves it alone.
+  Line("desktop.window.is-window-missing").Add("result", Bool(IsWindow(NoWindow())));
+  SetLastError(0);
+  const LRESULT sent = SendMessageA(NoWindow(), WM_USER + 6, 0, 0);
+  Line("desktop.window.send-missing").Add("result", Num(sent)).Add("error", Num(GetLastError()));
+  DWORD_PTR answer = 99;
+  SetLastError(0);
+  const LRESULT timed = SendMessageTimeoutA(NoWindow(), WM_USER + 6, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer);
+  Line("desktop.window.send-timeout-missing")
+      .Add("result", Num(timed))
+      .Add("error", Num(GetLastError()))
+      .Add("answer", Num(static_cast<long long>(answer)));
+}
+
+// One CreateProcessA call: its result and what it left in the command line
+// (and, on a line of its own when `infoId` is given, whether a failure left
+// PROCESS_INFORMATION zeroed); the handles of a started program are closed.
+void ProcessCase(const char* id, const char* application, const std::string& commandLine,
+                 const char* infoId = nullptr) {
+  char buffer[MAX_PATH];
+  std::snprintf(buffer, sizeof buffer, "%s", commandLine.c_str());
+  STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info;
+  std::memset(&info, 0xCC, sizeof info);
+  SetLastError(0);
+  const BOOL ok = CreateProcessA(application, buffer, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
+  Line line(id);
+  line.Result("result", ok, GetLastError()).Add("command-line-kept", Bool(commandLine == buffer));
+  if (!ok) {
+    const PROCESS_INFORMATION zeroed{};
+    if (infoId) Line(infoId).Add("zeroed", Bool(std::memcmp(&info, &zeroed, sizeof info) == 0));
+    return;
+  }
+  line.Add("close-thread", Bool(CloseHandle(info.hThread))).Add("close-process", Bool(CloseHandle(info.hProcess)));
+  SetLastError(0);
+  line.Result("close-again", CloseHandle(info.hProcess), GetLastError());
+}
+
+void ProcessCases() {
+  CopyFileA(OwnImage().c_str(), In("Run.exe").c_str(), FALSE);
+  CreateDirectoryA(In("Run Dir").c_str(), nullptr);
+  Fresh("PLAIN.TXT", "TEXT.EXE");
+  ProcessCase("desktop.process.missing", nullptr, In("NOSUCH.EXE"), "desktop.process.info-after-failed-search");
+  ProcessCase("desktop.process.missing-bare-name", nullptr, "KVNOSUCH /x");
+  ProcessCase("desktop.process.application-missing-directory", In("No Dir\\NOSUCH.EXE").c_str(), "NOSUCH",
+              "desktop.process.info-after-failed-open");
+  ProcessCase("desktop.process.application-without-extension", In("Run").c_str(), "Run 1 2 3");
+  ProcessCase("desktop.process.not-a-program", nullptr, In("TEXT.EXE"));
+  // A path with a blank: unquoted, the part before the blank is a program.
+  ProcessCase("desktop.process.unquoted-blank", nullptr, In("Run Dir\\NOSUCH.EXE") + " 1 2 3");
+  ProcessCase("desktop.process.quoted-blank", nullptr, "\"" + In("Run Dir\\NOSUCH.EXE") + "\" 1 2 3");
+  ProcessCase("desktop.process.application-name", In("Run.exe").c_str(), "Run 1 2 3");
+}
+
+typedef HANDLE(WINAPI* WtsOpenServerFn)(LPSTR);
+typedef void(WINAPI* WtsCloseServerFn)(HANDLE);
+typedef BOOL(WINAPI* WtsEnumerateFn)(HANDLE, DWORD, DWORD, PWTS_SESSION_INFOA*, DWORD*);
+typedef BOOL(WINAPI* WtsQueryFn)(HANDLE, DWORD, WTS_INFO_CLASS, LPSTR*, DWORD*);
+typedef void(WINAPI* WtsFreeFn)(PVOID);
+
+template <typename Fn>
+Fn Bind(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+void SessionCases() {
+  HMODULE module = LoadLibraryA((g_system + "\\Wtsapi32.dll").c_str());
+  const auto open = Bind<WtsOpenServerFn>(module, "WTSOpenServerA");
+  const auto close = Bind<WtsCloseServerFn>(module, "WTSCloseServer");
+  const auto enumerate = Bind<WtsEnumerateFn>(module, "WTSEnumerateSessionsA");
+  const auto query = Bind<WtsQueryFn>(module, "WTSQuerySessionInformationA");
+  const auto release = Bind<WtsFreeFn>(module, "WTSFreeMemory");
+  const bool all = open && close && enumerate && query && release;
+  Line("desktop.wts.load").Add("loaded", Bool(module != nullptr)).Add("entry-points", Bool(all));
+  if (!all) return;
+
+  SetLastError(0);
+  const HANDLE server = open(nullptr);
+  Line("desktop.wts.open-local").Result("result", server != nullptr, GetLastError());
+  if (server) close(server);
+
+  PWTS_SESSION_INFOA sessions = nullptr;
+  DWORD count = 0;
+  SetLastError(0);
+  const BOOL listed = enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &sessions, &count);
+  Line("desktop.wts.enumerate").Result("result", listed, GetLastError());
+  if (listed && sessions) release(sessions);
+
+  // The user of the probe's own session: a string whose byte count includes
+  // its terminating NUL.
+  LPSTR user = nullptr;
+  DWORD bytes = 0;
+  SetLastError(0);
+  const BOOL named = query(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, WTSUserName, &user, &bytes);
+  {
+    Line line("desktop.wts.user-name");
+    line.Result("result", named, GetLastError());
+    if (named) line.Add("empty", Bool(!*user)).Add("bytes-count-nul", Bool(bytes == std::strlen(user) + 1));
+  }
+  if (named) release(user);
+  FreeLibrary(module);
+}
+
+void PrinterCases() {
+  // A fresh machine has no printer: the size query is the whole answer.
+  DWORD needed = 77, returned = 77;
+  SetLastError(0);
+  BOOL ok = EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
+  Line("desktop.printers.size-query")
+      .Result("result", ok, GetLastError())
+      .Add("needed", Num(needed))
+      .Add("returned", Num(returned));
+  BYTE buffer[16];
+  needed = returned = 77;
+  ok = EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, sizeof buffer, &needed, &returned);
+  Line("desktop.printers.small-buffer")
+      .Result("result", ok, GetLastError())
+      .Add("needed", Num(needed))
+      .Add("returned", Num(returned));
+  SetLastError(0);
+  ok = EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 3, nullptr, 0, &needed, &returned);
+  Line("desktop.printers.level-3").Result("result", ok, GetLastError());
+}
+
+void DesktopCases() {
+  WindowCases();
+  ProcessCases();
+  SessionCases();
+  PrinterCases();
+}
+
 struct Group {
   const char* name;
   void (*run)();
@@ -1057,6 +1209,7 @@ const Group kGroups[] = {
     {"com", ComCases},
     {"registry", RegistryCases},
     {"service", ServiceCases},
+    {"desktop", DesktopCases},
 };
 
 std::string Directory(UINT(WINAPI* get)(LPSTR, UINT)) {

@@ -5,10 +5,20 @@
 // WTSQuerySessionInformationA and WTSFreeMemory; each can be made absent with
 // SetExportPresent("Wtsapi32.dll", name, false), and the whole module with
 // SetModulePresent. Memory handed out by the enumeration and the query stays
-// counted in OpenResources() until WTSFreeMemory. WTSOpenServerA(NULL) opens
-// the local server. Faults: InjectFault("WTSOpenServerA", error),
-// InjectFault("WTSEnumerateSessionsA", error), and
-// InjectFault("WTSQuerySessionInformationA", error, "<session id>").
+// counted in OpenResources() until WTSFreeMemory, and so do server handles
+// until WTSCloseServer. WTSOpenServerA(NULL) opens the local server (a named
+// server is out of reach: RPC_S_SERVER_UNAVAILABLE, 1722); the local server
+// can also be named by WTS_CURRENT_SERVER_HANDLE. The enumeration gives one
+// block: the WTS_SESSION_INFOA records, then their window station names.
+// WTSQuerySessionInformationA answers WTSUserName and WTSWinStationName with
+// the string and its terminating NUL (the byte count includes it; "" for no
+// user), WTSSessionId and WTSConnectState with a DWORD; the other classes are
+// not modelled (ERROR_CALL_NOT_IMPLEMENTED). WTS_CURRENT_SESSION is session
+// 0, where the tool runs; a session that does not exist gives
+// ERROR_CTX_WINSTATION_NOT_FOUND (7022). Faults:
+// InjectFault("WTSOpenServerA", error), InjectFault("WTSEnumerateSessionsA",
+// error), and InjectFault("WTSQuerySessionInformationA", error, "<session
+// id>") (the session id is the first logged argument).
 //
 // A fresh machine has the console session 0 (WTSActive, user
 // "Administrator") and the listening session 65536 ("RDP-Tcp", WTSListen,
