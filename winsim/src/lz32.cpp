@@ -135,6 +135,8 @@ INT OpenPlain(const std::string& name, OFSTRUCT* ofs, WORD style) {
     // writing to it is refused.
     if (file->writable && node->inUseError) return OpenFailed(ofs, node->inUseError);
     if (file->writable && (node->attributes & FILE_ATTRIBUTE_READONLY)) return OpenFailed(ofs, ERROR_ACCESS_DENIED);
+    if (const DWORD error = OpenHandleConflict(node, file->writable ? FileUse::Write : FileUse::Read))
+      return OpenFailed(ofs, error);
     DosDateTime(node->writeTime, &ofs->Reserved1, &ofs->Reserved2);
   }
   if (style & OF_EXIST) return TRUE;

@@ -41,6 +41,7 @@ DWORD PlainCopy(const std::string& source, const std::string& target) {
     return FindParentDir(source, &leaf) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
   }
   if (from->directory) return ERROR_ACCESS_DENIED;
+  if (const DWORD error = OpenHandleConflict(from, FileUse::Read)) return error;
   Node* existing = FindNode(target);
   if (existing == from) return ERROR_SHARING_VIOLATION;
   const std::vector<uint8_t> data = from->data;
@@ -91,6 +92,7 @@ DWORD ExtractCabinet(const std::string& source, const std::string& target) {
   if (node) {
     if (node->directory || (node->attributes & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
     if (node->inUseError) return node->inUseError;
+    if (const DWORD error = OpenHandleConflict(node, FileUse::Write)) return error;
   } else if (const DWORD error = WriteFileNode(target, {}, &node)) {
     return error;
   }
