@@ -52,6 +52,7 @@ cannot_run() {
 wine_available || cannot_run "wine is not installed (tools/install-deps.sh)"
 japanese_locale_available || cannot_run "the ja_JP.UTF-8 locale is missing (tools/install-deps.sh)"
 command -v mscompress >/dev/null || cannot_run "mscompress is not installed"
+command -v gcab >/dev/null || cannot_run "gcab is not installed"
 [ -f "$probe_exe" ] && [ -f "$fixture_exe" ] ||
   cannot_run "no win32 build in $win32_build (cmake --preset win32 && cmake --build --preset win32)"
 
