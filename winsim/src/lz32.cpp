@@ -267,7 +267,10 @@ LONG LZCopy(INT source, INT destination) {
 }
 
 void LZClose(INT file) {
-  ApiCall call("LZClose", {Dec(file)});
+  // Logged with the file's path, so that the order of closing shows.
+  auto lock = Lock();
+  const std::shared_ptr<OpenFile> open = Lookup(file);
+  ApiCall call("LZClose", {Dec(file), open ? Arg(open->path.c_str()) : std::string("unknown")});
   // A failing close leaves the handle open.
   if (call.Fault()) return;
   LzClose(file);
