@@ -7,7 +7,7 @@ set -euo pipefail
 PACKAGES=(
   cmake g++ pkg-config
   googletest libgtest-dev
-  libmspack-dev mscompress
+  libmspack-dev mscompress gcab
   g++-mingw-w64-i686
   wine wine32:i386
   locales

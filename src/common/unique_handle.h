@@ -53,6 +53,15 @@ struct FindHandleTraits {
 };
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 
+// A file opened with CreateFileA.
+struct FileHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Type h) { return h != INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { CloseHandle(h); }
+};
+using UniqueFile = UniqueHandle<FileHandleTraits>;
+
 // A module loaded at run time (LoadLibraryA).
 struct ModuleTraits {
   using Type = HMODULE;

@@ -4,6 +4,7 @@
 
 #include "common/system_library.h"
 #include "common/unique_handle.h"
+#include "update/expansion_check.h"
 #include "update/file_ops.h"
 #include "update/path_utils.h"
 #include "win32api.h"
@@ -57,6 +58,11 @@ int CopyOrExpandFile(const std::string& source, const std::string& destination, 
 
   if (!decompress) return CopyFileA(source.c_str(), destination.c_str(), FALSE) ? 0 : -2;
 
-  if (DecompressWithSetupApi(source, destination) == 0) return 0;
-  return ExpandWithLz(source, destination);
+  const int expanded = DecompressWithSetupApi(source, destination) == 0 ? 0 : ExpandWithLz(source, destination);
+  if (expanded != 0) return expanded;
+  // Neither route notices a source cut short; what the source records of
+  // itself decides, and an incomplete file must not stay to be installed.
+  if (IsExpansionComplete(source, destination)) return 0;
+  ForceDeleteFile(destination);
+  return -2;
 }

@@ -12,9 +12,11 @@ int DecompressWithSetupApi(const std::string& source, const std::string& destina
 
 // Copies `source` to `destination`, overwriting it; with `decompress` the
 // source is expanded (setup API first, then LZ expansion), an uncompressed
-// source arriving unchanged. The destination's directory is created when
-// missing. 0 done, -2 no source or the copy/expansion failed, -3 the
-// destination directory cannot be made, -4 the expansion failed while
+// source arriving unchanged, and the result must be complete by what the
+// source records of itself (IsExpansionComplete). The destination's
+// directory is created when missing. 0 done, -2 no source, the copy or
+// expansion failed, or the expanded file is incomplete (it is removed), -3
+// the destination directory cannot be made, -4 the expansion failed while
 // writing (a partial destination is removed), -5 an empty path.
 int CopyOrExpandFile(const std::string& source, const std::string& destination, bool decompress);
 

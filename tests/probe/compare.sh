@@ -64,6 +64,7 @@ cannot_run() {
 wine_available || cannot_run "wine is not installed (tools/install-deps.sh)"
 japanese_locale_available || cannot_run "the ja_JP.UTF-8 locale is missing (tools/install-deps.sh)"
 command -v mscompress >/dev/null || cannot_run "mscompress is not installed"
+command -v gcab >/dev/null || cannot_run "gcab is not installed"
 [ -f "$probe_exe" ] && [ -f "$fixture_exe" ] ||
   cannot_run "no win32 build in $win32_build (cmake --preset win32 && cmake --build --preset win32)"
 
@@ -108,6 +109,19 @@ if ! diff -u --label winsim --label wine <(compared "$work/winsim.txt") <(compar
   status=1
 fi
 
+# The tool's own expansion under Wine, whatever the two sides say: complete
+# inputs arrive whole; damaged ones (their case ids say cut, wrong or bad)
+# fail and leave nothing behind.
+tool_lines=$(grep -c '^update\.expand\.' "$work/wine.txt" || true)
+tool_wrong=$(awk '/^update\.expand\./ {
+    want = ($1 ~ /cut|wrong|bad/) ? "result=-2 content=absent" : "result=0 content=equal"
+    if ($2 " " $3 != want) print "  " $0 "   (expected " want ")" }' "$work/wine.txt")
+if [ "$tool_lines" -eq 0 ] || [ -n "$tool_wrong" ]; then
+  echo "the tool's expansion under Wine is wrong ($tool_lines cases):"
+  [ -n "$tool_wrong" ] && echo "$tool_wrong"
+  status=1
+fi
+
 for group in "${PENDING[@]}"; do
   if diff -q <(listed "$work/winsim.txt" "$group") <(listed "$work/wine.txt" "$group") >/dev/null; then
     echo "note: pending group '$group' now agrees; remove it from PENDING in $0"
@@ -123,5 +137,6 @@ for id in "${WINE_DEVIATIONS[@]}"; do
   fi
 done
 
-[ $status -eq 0 ] && echo "winsim and Wine agree on $(compared "$work/winsim.txt" | wc -l) lines"
+[ $status -eq 0 ] && echo "winsim and Wine agree on $(compared "$work/winsim.txt" | wc -l) lines;" \
+  "the tool's expansion is right in all $tool_lines cases under Wine"
 exit $status

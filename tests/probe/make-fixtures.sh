@@ -5,6 +5,16 @@
 #   PLAIN.TX_   PLAIN.TXT compressed by mscompress (SZDD)
 #   VERFIX.EXE  a PE file with a version resource (1.2.3.4 / 5.6.7.8)
 #   VERFIX.EX_  VERFIX.EXE compressed by mscompress (SZDD)
+#   VERFIX.CAB  a cabinet holding VERFIX.EXE, stored, with block checksums
+# and damaged copies of the compressed forms, as a broken download leaves
+# them:
+#   CUTHEAD.EX_ VERFIX.EX_ cut inside its 14-byte header (after 10 bytes)
+#   CUTBODY.EX_ VERFIX.EX_ cut right after its header
+#   CUTHALF.EX_ VERFIX.EX_ cut in the middle of the compressed stream
+#   BADLEN.EX_  VERFIX.EX_ whose header records 512 bytes more than the
+#               stream yields
+#   CUTCAB.CAB  VERFIX.CAB cut in the middle of its data blocks
+#   BADCAB.CAB  VERFIX.CAB with one byte of its first data block changed
 # Every file gets the same old modification time, so that a copy that does
 # not keep the source's time shows.
 set -euo pipefail
@@ -28,5 +38,32 @@ cp "$pe" "$out/VERFIX.EXE"
 (cd "$out" && mscompress PLAIN.TXT VERFIX.EXE)
 mv "$out/PLAIN.TXT_" "$out/PLAIN.TX_"
 mv "$out/VERFIX.EXE_" "$out/VERFIX.EX_"
+# gcab stores the file uncompressed (no -z) and checksums every data block.
+(cd "$out" && gcab -c VERFIX.CAB VERFIX.EXE)
+
+size() { stat -c %s "$1"; }
+# The unsigned 32-bit little-endian number at OFFSET of FILE.
+u32() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
+# Writes the bytes of a 32-bit little-endian number at OFFSET of FILE.
+put_u32() {
+  local file=$1 at=$2 value=$3 i
+  for i in 0 1 2 3; do
+    printf "\\$(printf %03o $(((value >> (8 * i)) & 255)))"
+  done | dd of="$file" bs=1 seek="$at" conv=notrunc status=none
+}
+
+head -c 10 "$out/VERFIX.EX_" >"$out/CUTHEAD.EX_"
+head -c 14 "$out/VERFIX.EX_" >"$out/CUTBODY.EX_"
+head -c $(($(size "$out/VERFIX.EX_") / 2)) "$out/VERFIX.EX_" >"$out/CUTHALF.EX_"
+cp "$out/VERFIX.EX_" "$out/BADLEN.EX_"
+put_u32 "$out/BADLEN.EX_" 10 $(($(u32 "$out/VERFIX.EX_" 10) + 512))
+head -c $(($(size "$out/VERFIX.CAB") / 2)) "$out/VERFIX.CAB" >"$out/CUTCAB.CAB"
+# The folder entry follows the 36-byte header (no reserved fields); its first
+# field is the offset of the first data block, whose 8-byte header precedes
+# the data.
+cp "$out/VERFIX.CAB" "$out/BADCAB.CAB"
+at=$(($(u32 "$out/VERFIX.CAB" 36) + 8 + 100))
+byte=$(od -An -tu1 -j "$at" -N1 "$out/VERFIX.CAB" | tr -d ' ')
+printf "\\$(printf %03o $((byte ^ 0xFF)))" | dd of="$out/BADCAB.CAB" bs=1 seek="$at" conv=notrunc status=none
 
 touch -d '2004-06-01 12:00:00 UTC' "$out"/*

@@ -8,10 +8,12 @@
 //         probe_host [--import HOSTDIR] WORKDIR [GROUP]
 //
 // WORKDIR is a Windows path (for example C:\probe) holding the fixture files
-// PLAIN.TXT, PLAIN.TX_ (SZDD), VERFIX.EXE (with a version resource) and
-// VERFIX.EX_ (SZDD). The probe creates further files and directories there.
+// of make-fixtures.sh: PLAIN.TXT, PLAIN.TX_ (SZDD), VERFIX.EXE (with a version
+// resource), VERFIX.EX_ (SZDD), VERFIX.CAB and damaged copies of the
+// compressed ones. The probe creates further files and directories there.
 // GROUP runs one group of cases only (fs, expand, version, delayed, profile,
-// text, com, registry, service, desktop).
+// text, com, registry, service, desktop, update); "update" runs the tool's
+// own expansion.
 //
 // Every line starts with a case id "group.case"; what follows is results
 // (TRUE/FALSE), GetLastError values, attributes, contents as size and CRC-32,
@@ -23,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "update/file_expand.h"
 #include "win32api.h"
 
 #ifndef _WIN32
@@ -115,7 +118,6 @@ std::string In(const char* name) { return g_work + "\\" + name; }
 // ---- Observation helpers --------------------------------------------------
 // These read the machine's state without taking part in the cases.
 
-#ifdef _WIN32
 bool ReadWhole(const std::string& path, std::vector<unsigned char>* data) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -128,13 +130,6 @@ bool ReadWhole(const std::string& path, std::vector<unsigned char>* data) {
   CloseHandle(file);
   return ok;
 }
-#else
-bool ReadWhole(const std::string& path, std::vector<unsigned char>* data) {
-  if (!winsim::Exists(path) || winsim::IsDirectory(path)) return false;
-  *data = winsim::FileContent(path);
-  return true;
-}
-#endif
 
 unsigned long Crc32(const std::vector<unsigned char>& data) {
   unsigned long crc = 0xFFFFFFFFUL;
@@ -180,33 +175,20 @@ std::string SameWriteTime(const std::string& a, const std::string& b) {
   return CompareFileTime(&x.ftLastWriteTime, &y.ftLastWriteTime) == 0 ? "equal" : "different";
 }
 
-// A file held open by another party without sharing, for as long as the
-// object lives: on Windows a real handle, on winsim the machine's in-use
-// state for an open file.
+// A file held open without sharing for as long as the object lives.
 class HeldOpen {
  public:
-  explicit HeldOpen(const std::string& path) : path_(path) {
-#ifdef _WIN32
-    handle_ = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-#else
-    winsim::SetInUse(path, ERROR_SHARING_VIOLATION);
-#endif
-  }
+  explicit HeldOpen(const std::string& path)
+      : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
   HeldOpen(const HeldOpen&) = delete;
   HeldOpen& operator=(const HeldOpen&) = delete;
   ~HeldOpen() {
-#ifdef _WIN32
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-#else
-    winsim::ClearInUse(path_);
-#endif
   }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
 
  private:
-  std::string path_;
-#ifdef _WIN32
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-#endif
+  HANDLE handle_;
 };
 
 // The path of the running probe, whose image is in use while it runs.
@@ -403,6 +385,7 @@ void InUseCases() {
   Fresh("PLAIN.TXT", "OPEN.TXT");
   {
     const HeldOpen held(In("OPEN.TXT"));
+    Line("fs.open-file.open").Add("result", Bool(held.valid()));
     BOOL ok = DeleteFileA(In("OPEN.TXT").c_str());
     Line("fs.open-file.delete").Result("result", ok, GetLastError());
     ok = MoveFileA(In("OPEN.TXT").c_str(), In("OPEN-MOVED.TXT").c_str());
@@ -428,6 +411,58 @@ void InUseCases() {
   if (renamed) MoveFileA(moved.c_str(), image.c_str());
 }
 
+// Opening for reading: what ReadFile and GetFileSize report, and which
+// opens share.
+void OpenForReadCases() {
+  const DWORD shareRead = FILE_SHARE_READ;
+  HANDLE file = CreateFileA(In("PLAIN.TXT").c_str(), GENERIC_READ, shareRead, nullptr, OPEN_EXISTING, 0, nullptr);
+  {
+    Line line("fs.createfile.read");
+    line.Add("open", Bool(file != INVALID_HANDLE_VALUE));
+    if (file != INVALID_HANDLE_VALUE) {
+      DWORD high = 7;
+      line.Add("size", Num(GetFileSize(file, &high))).Add("high", Num(high));
+      char buffer[8192];
+      DWORD got = 1;
+      std::string reads;
+      for (DWORD want : {14u, 8192u, 8u}) {
+        const BOOL ok = ReadFile(file, buffer, want, &got, nullptr);
+        reads += (reads.empty() ? "" : ",") + Bool(ok) + ":" + Num(got);
+      }
+      line.Add("reads", reads);
+      HANDLE second = CreateFileA(In("PLAIN.TXT").c_str(), GENERIC_READ, shareRead, nullptr, OPEN_EXISTING, 0, nullptr);
+      line.Add("second-shared", Bool(second != INVALID_HANDLE_VALUE));
+      if (second != INVALID_HANDLE_VALUE) CloseHandle(second);
+      SetLastError(0);
+      HANDLE exclusive = CreateFileA(In("PLAIN.TXT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      line.Add("second-exclusive", Bool(exclusive != INVALID_HANDLE_VALUE)).Add("error", Num(GetLastError()));
+      if (exclusive != INVALID_HANDLE_VALUE) CloseHandle(exclusive);
+      const BOOL deleted = DeleteFileA(In("PLAIN.TXT").c_str());
+      line.Add("delete", Bool(deleted)).Add("delete-error", Num(GetLastError()));
+      line.Add("close", Bool(CloseHandle(file)));
+    }
+  }
+  struct Failing {
+    const char* id;
+    std::string path;
+  };
+  const Failing failing[] = {
+      {"fs.createfile.missing", In("NOSUCH.TXT")},
+      {"fs.createfile.missing-directory", In("No Parent\\PLAIN.TXT")},
+      {"fs.createfile.directory", In("Sub Dir")},
+  };
+  for (const Failing& f : failing) {
+    SetLastError(0);
+    HANDLE handle = CreateFileA(f.path.c_str(), GENERIC_READ, shareRead, nullptr, OPEN_EXISTING, 0, nullptr);
+    Line(f.id).Add("open", Bool(handle != INVALID_HANDLE_VALUE)).Add("error", Num(GetLastError()));
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+  // The running image is mapped for reading: it can be opened to be read.
+  HANDLE image = CreateFileA(OwnImage().c_str(), GENERIC_READ, shareRead, nullptr, OPEN_EXISTING, 0, nullptr);
+  Line("fs.createfile.running-image").Add("open", Bool(image != INVALID_HANDLE_VALUE));
+  if (image != INVALID_HANDLE_VALUE) CloseHandle(image);
+}
+
 void FileSystemCases() {
   DirectoryCases();
   FindCases();
@@ -435,23 +470,50 @@ void FileSystemCases() {
   MoveCases();
   CopyCases();
   ShortNameCases();
+  OpenForReadCases();
   InUseCases();
 }
 
 // ---- Expansion ------------------------------------------------------------
 
-typedef DWORD(WINAPI* SetupDecompressOrCopyFileFn)(PCSTR source, PCSTR target, PUINT type);
+// The inputs of the expansion cases: a source fixture and the file it should
+// expand to. Damaged sources show what the system makes of a broken download.
+struct ExpandInput {
+  const char* id;
+  const char* source;
+  const char* original;
+};
 
-void SetupApiCase(const char* id, SetupDecompressOrCopyFileFn decompress, const char* source, const char* original,
-                  const char* target) {
-  SetFileAttributesA(In(target).c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(In(target).c_str());
-  const DWORD result = decompress(In(source).c_str(), In(target).c_str(), nullptr);
-  Line(id)
-      .Add("result", Num(result))
-      .Add("content", SameContent(In(target), In(original)))
-      .Add("time-of-source", SameWriteTime(In(target), In(source)));
+const ExpandInput kExpandInputs[] = {
+    {"szdd-text", "PLAIN.TX_", "PLAIN.TXT"},
+    {"szdd-pe", "VERFIX.EX_", "VERFIX.EXE"},
+    {"uncompressed", "PLAIN.TXT", "PLAIN.TXT"},
+    {"cabinet", "VERFIX.CAB", "VERFIX.EXE"},
+    {"szdd-cut-in-header", "CUTHEAD.EX_", "VERFIX.EXE"},
+    {"szdd-cut-after-header", "CUTBODY.EX_", "VERFIX.EXE"},
+    {"szdd-cut-mid-stream", "CUTHALF.EX_", "VERFIX.EXE"},
+    {"szdd-wrong-length", "BADLEN.EX_", "VERFIX.EXE"},
+    {"cabinet-cut", "CUTCAB.CAB", "VERFIX.CAB"},
+    {"cabinet-bad-block", "BADCAB.CAB", "VERFIX.EXE"},
+};
+
+std::string CaseId(const char* prefix, const ExpandInput& input) { return std::string(prefix) + input.id; }
+
+// A target for one input, removed first.
+std::string FreshTarget(const char* prefix, const ExpandInput& input) {
+  const std::string target = In((std::string(prefix) + input.id).c_str());
+  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(target.c_str());
+  return target;
 }
+
+// What a target holds: "equal" to what the source should expand to, else its
+// size and CRC-32 (or "absent").
+std::string Outcome(const std::string& target, const ExpandInput& input) {
+  return SameContent(target, In(input.original)) == "equal" ? "equal" : Content(target);
+}
+
+typedef DWORD(WINAPI* SetupDecompressOrCopyFileFn)(PCSTR source, PCSTR target, PUINT type);
 
 void SetupApiCases() {
   const std::string path = g_system + "\\setupapi.dll";
@@ -467,21 +529,24 @@ void SetupApiCases() {
     return;
   }
   auto decompress = reinterpret_cast<SetupDecompressOrCopyFileFn>(reinterpret_cast<void*>(proc));
-  SetupApiCase("expand.setupapi.szdd-text", decompress, "PLAIN.TX_", "PLAIN.TXT", "SA-TEXT.TXT");
-  SetupApiCase("expand.setupapi.szdd-pe", decompress, "VERFIX.EX_", "VERFIX.EXE", "SA-PE.EXE");
-  SetupApiCase("expand.setupapi.uncompressed", decompress, "PLAIN.TXT", "PLAIN.TXT", "SA-PLAIN.TXT");
+  for (const ExpandInput& input : kExpandInputs) {
+    const std::string target = FreshTarget("SA-", input);
+    const DWORD result = decompress(In(input.source).c_str(), target.c_str(), nullptr);
+    Line(CaseId("expand.setupapi.", input).c_str())
+        .Add("result", Num(result))
+        .Add("content", Outcome(target, input))
+        .Add("time-of-source", SameWriteTime(target, In(input.source)));
+  }
   const DWORD missing = decompress(In("NOSUCH.TX_").c_str(), In("SA-NONE.TXT").c_str(), nullptr);
   Line("expand.setupapi.missing-source").Add("result", Num(missing)).Add("target", Bool(Exists(In("SA-NONE.TXT"))));
   Line("expand.setupapi.free").Add("result", Bool(FreeLibrary(module)));
 }
 
-void LzCase(const char* id, const char* source, const char* original, const char* target) {
-  SetFileAttributesA(In(target).c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(In(target).c_str());
-  std::string sourcePath = In(source), targetPath = In(target);
+void LzCase(const ExpandInput& input) {
+  std::string sourcePath = In(input.source), targetPath = FreshTarget("LZ-", input);
   OFSTRUCT sourceOf{}, targetOf{};
   const INT in = LZOpenFileA(&sourcePath[0], &sourceOf, OF_READ);
-  Line line(id);
+  Line line(CaseId("expand.lz.", input).c_str());
   line.Add("open-source", Bool(in >= 0));
   if (in < 0) {
     line.Add("code", Num(in));
@@ -498,14 +563,12 @@ void LzCase(const char* id, const char* source, const char* original, const char
   LZClose(in);
   LZClose(out);
   line.Add("copied", Num(copied))
-      .Add("content", SameContent(In(target), In(original)))
-      .Add("time-of-source", SameWriteTime(In(target), In(source)));
+      .Add("content", Outcome(targetPath, input))
+      .Add("time-of-source", SameWriteTime(targetPath, sourcePath));
 }
 
 void LzCases() {
-  LzCase("expand.lz.szdd-text", "PLAIN.TX_", "PLAIN.TXT", "LZ-TEXT.TXT");
-  LzCase("expand.lz.szdd-pe", "VERFIX.EX_", "VERFIX.EXE", "LZ-PE.EXE");
-  LzCase("expand.lz.uncompressed", "PLAIN.TXT", "PLAIN.TXT", "LZ-PLAIN.TXT");
+  for (const ExpandInput& input : kExpandInputs) LzCase(input);
   std::string missing = In("NOSUCH.TX_");
   OFSTRUCT of{};
   const INT handle = LZOpenFileA(&missing[0], &of, OF_READ);
@@ -516,6 +579,18 @@ void LzCases() {
 void ExpansionCases() {
   SetupApiCases();
   LzCases();
+}
+
+// ---- The tool's own expansion ------------------------------------------------
+// The update's CopyOrExpandFile over the same inputs: whatever the system
+// reports, a damaged source must fail (-2) and leave no target behind.
+
+void ToolExpansionCases() {
+  for (const ExpandInput& input : kExpandInputs) {
+    const std::string target = FreshTarget("KV-", input);
+    const int result = CopyOrExpandFile(In(input.source), target, true);
+    Line(CaseId("update.expand.", input).c_str()).Add("result", Num(result)).Add("content", Outcome(target, input));
+  }
 }
 
 // ---- Version resources ----------------------------------------------------
@@ -1210,6 +1285,7 @@ const Group kGroups[] = {
     {"registry", RegistryCases},
     {"service", ServiceCases},
     {"desktop", DesktopCases},
+    {"update", ToolExpansionCases},
 };
 
 std::string Directory(UINT(WINAPI* get)(LPSTR, UINT)) {

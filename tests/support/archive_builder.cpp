@@ -21,6 +21,24 @@ void Patch32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
   for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
+// The checksum of a data block: the XOR of the little-endian 32-bit words of
+// its data, a last partial word taken first byte highest, then of its two
+// size fields.
+uint32_t BlockChecksum(const std::vector<uint8_t>& out, size_t sizesAt, size_t size) {
+  uint32_t sum = 0, word = 0;
+  const size_t dataAt = sizesAt + 4;
+  size_t i = 0;
+  for (; i + 4 <= size; i += 4) {
+    word = 0;
+    for (int b = 3; b >= 0; --b) word = (word << 8) | out[dataAt + i + b];
+    sum ^= word;
+  }
+  word = 0;
+  for (; i < size; ++i) word = (word << 8) | out[dataAt + i];
+  sum ^= word;
+  return sum ^ (out[sizesAt] | (out[sizesAt + 1] << 8) | (out[sizesAt + 2] << 16) | (uint32_t{out[sizesAt + 3]} << 24));
+}
+
 }  // namespace
 
 std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
@@ -39,7 +57,7 @@ std::vector<uint8_t> Szdd(const std::vector<uint8_t>& content, char lastChar, ch
   return out;
 }
 
-std::vector<uint8_t> Cabinet(const std::vector<CabinetFile>& files, size_t blockSize) {
+std::vector<uint8_t> Cabinet(const std::vector<CabinetFile>& files, size_t blockSize, bool checksums) {
   blockSize = std::max<size_t>(1, std::min<size_t>(blockSize, 0x8000));
   std::vector<uint8_t> folderData;
   for (const CabinetFile& file : files) folderData.insert(folderData.end(), file.content.begin(), file.content.end());
@@ -84,14 +102,22 @@ std::vector<uint8_t> Cabinet(const std::vector<CabinetFile>& files, size_t block
   for (size_t i = 0; i < blocks; ++i) {
     const size_t begin = i * blockSize;
     const size_t size = std::min(blockSize, folderData.size() - begin);
-    Put32(out, 0);  // no checksum
+    const size_t blockAt = out.size();
+    Put32(out, 0);  // the checksum, patched below, or none
     Put16(out, static_cast<uint32_t>(size));
     Put16(out, static_cast<uint32_t>(size));
     out.insert(out.end(), folderData.begin() + static_cast<std::ptrdiff_t>(begin),
                folderData.begin() + static_cast<std::ptrdiff_t>(begin + size));
+    if (checksums) Patch32(out, blockAt, BlockChecksum(out, blockAt + 4, size));
   }
   Patch32(out, sizeAt, static_cast<uint32_t>(out.size()));
   return out;
+}
+
+size_t FirstBlockData(const std::vector<uint8_t>& cabinet) {
+  // The folder entry follows the 36-byte header; a block's header is 8 bytes.
+  const size_t at = 36;
+  return (cabinet[at] | (cabinet[at + 1] << 8) | (cabinet[at + 2] << 16) | (size_t{cabinet[at + 3]} << 24)) + 8;
 }
 
 }  // namespace archive

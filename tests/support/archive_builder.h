@@ -26,8 +26,13 @@ struct CabinetFile {
 };
 
 // A single cabinet with one uncompressed folder holding the files in order,
-// split into data blocks of at most `blockSize` bytes (32 KiB at most).
-std::vector<uint8_t> Cabinet(const std::vector<CabinetFile>& files, size_t blockSize = 0x8000);
+// split into data blocks of at most `blockSize` bytes (32 KiB at most), each
+// with its checksum, or with 0 (none recorded) when `checksums` is false.
+std::vector<uint8_t> Cabinet(const std::vector<CabinetFile>& files, size_t blockSize = 0x8000, bool checksums = true);
+
+// Where the data of a cabinet's first data block starts (for tests that
+// damage it).
+size_t FirstBlockData(const std::vector<uint8_t>& cabinet);
 
 }  // namespace archive
 

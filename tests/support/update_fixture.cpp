@@ -20,6 +20,28 @@ std::vector<uint8_t> UnversionedImage(const std::string& tag) {
 
 std::vector<uint8_t> Compressed(const std::vector<uint8_t>& content) { return archive::Szdd(content); }
 
+std::vector<DamagedFile> DamagedShippedFiles(const std::vector<uint8_t>& content) {
+  typedef std::vector<uint8_t> Bytes;
+  auto head = [](const Bytes& data, size_t size) { return Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(size)); };
+  const Bytes szdd = archive::Szdd(content);
+  Bytes longer = szdd;
+  longer[11] ^= 0x02;  // the header's length, 512 bytes more or fewer
+  // Blocks of 256 bytes, so that the file spans several.
+  const Bytes cabinet = archive::Cabinet({{"ZAMPUX.DLL", content}, {"README.TXT", archive::Bytes("second")}}, 256);
+  Bytes changed = cabinet;
+  changed[archive::FirstBlockData(cabinet) + 256 + 8 + 17] ^= 0x40;  // in the second block
+  return {
+      {"SZDD cut inside its header", head(szdd, 10)},
+      {"SZDD cut right after its header", head(szdd, 14)},
+      {"SZDD cut in mid-stream", head(szdd, szdd.size() / 2)},
+      {"SZDD header recording another length", longer},
+      {"empty file", {}},
+      {"cabinet cut in its file table", head(cabinet, 50)},
+      {"cabinet cut in its data", head(cabinet, cabinet.size() / 2)},
+      {"cabinet with a changed data byte", changed},
+  };
+}
+
 void UpdateTest::Install(const std::string& path, const std::vector<uint8_t>& content, uint64_t ms) {
   winsim::AddFile(path, content);
   winsim::SetWriteTime(path, winsim::FileTimeAt(ms));

@@ -20,6 +20,17 @@ std::vector<uint8_t> UnversionedImage(const std::string& tag = "");
 // The SZDD-compressed form of `content`.
 std::vector<uint8_t> Compressed(const std::vector<uint8_t>& content);
 
+// A shipped file as a broken download or a damaged medium leaves it.
+struct DamagedFile {
+  const char* name;
+  std::vector<uint8_t> bytes;
+};
+// Damaged compressed forms of `content`: SZDD files cut inside or right after
+// their header or in mid-stream, an SZDD header recording another length than
+// its stream yields, an empty file, and cabinets cut in their file table or
+// their data or with a changed data byte under a block checksum.
+std::vector<DamagedFile> DamagedShippedFiles(const std::vector<uint8_t>& content);
+
 class UpdateTest : public SimTest {
  protected:
   static constexpr const char* kDll = "C:\\WINDOWS\\system32\\ZAMPUX.DLL";

@@ -62,25 +62,64 @@ TEST_F(FileReplaceTest, SameVersionAndTimeIsNotNewer) {
   EXPECT_EQ(Replace(kAll), 1);
 }
 
-TEST_F(FileReplaceTest, InstalledFileInUseIsReplacedAtTheNextStart) {
-  Install(kDll, oldImage);
-  Ship(kDllShipped, newImage);
-  winsim::SetInUse(kDll, ERROR_ACCESS_DENIED);
-  EXPECT_EQ(Replace(kAll), -1);
-  EXPECT_EQ(pending, kStaging);
-  EXPECT_EQ(winsim::FileContent(kStaging), newImage);
-  EXPECT_EQ(winsim::FileContent(kDll), oldImage);
+// The replacement of an installed file in use, registered for the next start
+// on every system the tool knows, and on one it cannot tell.
+struct OsRow {
+  const char* name;
+  bool known;
+  winsim::Os os;
+  bool wininit;  // the 95 family: WININIT.INI; every other: delayed moves
+};
 
-  const auto moves = winsim::CallsTo("MoveFileExA");
-  ASSERT_EQ(moves.size(), 2u);
-  EXPECT_EQ(winsim::FormatCall(moves[0]), "MoveFileExA(\"" + std::string(kDll) + "\", NULL, 0x4)");
-  EXPECT_EQ(winsim::FormatCall(moves[1]),
-            "MoveFileExA(\"" + std::string(kStaging) + "\", \"" + std::string(kDll) + "\", 0x4)");
+void PrintTo(const OsRow& row, std::ostream* out) { *out << row.name; }
+
+class RestartRegistrationTest : public FileReplaceTest, public ::testing::WithParamInterface<OsRow> {};
+
+TEST_P(RestartRegistrationTest, InstalledFileInUseIsReplacedAtTheNextStart) {
+  const OsRow& row = GetParam();
+  if (row.known)
+    winsim::SetOs(row.os);
+  else
+    winsim::InjectFault("GetVersionExA", ERROR_INVALID_PARAMETER);
+  // A Windows directory with a long name, so that WININIT.INI's short paths show.
+  winsim::SetWindowsDirectory("C:\\Windows Directory");
+  const std::string dll = "C:\\Windows Directory\\system32\\ZAMPUX.DLL";
+  const std::string staging = "C:\\Windows Directory\\system32\\ZAMPUX.000";
+  Install(dll, oldImage);
+  Ship(kDllShipped, newImage);
+  winsim::SetInUse(dll, ERROR_ACCESS_DENIED);
+
+  EXPECT_EQ(ReplaceInstalledFile(kDllShipped, dll, pending, kAll), -1);
+  EXPECT_EQ(pending, staging);
+  EXPECT_EQ(winsim::FileContent(staging), newImage);
+  EXPECT_EQ(winsim::FileContent(dll), oldImage);
+  std::vector<std::string> moves;
+  for (const auto& call : winsim::CallsTo("MoveFileExA")) moves.push_back(winsim::FormatCall(call));
+  const std::string wininit = winsim::FileText("C:\\Windows Directory\\WININIT.INI");
+  if (row.wininit) {
+    EXPECT_TRUE(moves.empty());
+    EXPECT_EQ(wininit, "[rename]\r\nC:\\WINDOW~1\\system32\\ZAMPUX.DLL=C:\\WINDOW~1\\system32\\ZAMPUX.000\r\n");
+  } else {
+    EXPECT_EQ(moves, (std::vector<std::string>{"MoveFileExA(\"" + dll + "\", NULL, 0x4)",
+                                               "MoveFileExA(\"" + staging + "\", \"" + dll + "\", 0x4)"}));
+    EXPECT_EQ(wininit, "");
+  }
 
   winsim::SimulateRestart();
-  EXPECT_EQ(winsim::FileContent(kDll), newImage);
-  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
+  EXPECT_EQ(winsim::FileContent(dll), newImage);
+  EXPECT_FALSE(winsim::Exists(staging));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryOs, RestartRegistrationTest,
+    ::testing::Values(OsRow{"Win95", true, winsim::Os::Win95, true}, OsRow{"Win98", true, winsim::Os::Win98, true},
+                      OsRow{"WinMe", true, winsim::Os::WinMe, true}, OsRow{"Nt351", true, winsim::Os::Nt351, false},
+                      OsRow{"Nt4", true, winsim::Os::Nt4, false}, OsRow{"Win2000", true, winsim::Os::Win2000, false},
+                      OsRow{"WinXp", true, winsim::Os::WinXp, false},
+                      OsRow{"Server2003", true, winsim::Os::Server2003, false},
+                      OsRow{"Vista", true, winsim::Os::Vista, false},
+                      OsRow{"Unknown", false, winsim::Os::WinXp, false}),
+    [](const ::testing::TestParamInfo<OsRow>& info) { return std::string(info.param.name); });
 
 TEST_F(FileReplaceTest, FailedRenameAfterDeletionIsAlsoDeferred) {
   Install(kDll, oldImage);
@@ -90,31 +129,6 @@ TEST_F(FileReplaceTest, FailedRenameAfterDeletionIsAlsoDeferred) {
   EXPECT_FALSE(winsim::Exists(kDll));
   winsim::SimulateRestart();
   EXPECT_EQ(winsim::FileContent(kDll), newImage);
-}
-
-TEST_F(FileReplaceTest, The95FamilyWritesOneRenameLineWithShortPaths) {
-  winsim::SetOs(winsim::Os::Win98);
-  winsim::SetWindowsDirectory("C:\\Windows Directory");
-  const std::string dll = "C:\\Windows Directory\\system32\\ZAMPUX.DLL";
-  Install(dll, oldImage);
-  Ship(kDllShipped, newImage);
-  winsim::SetInUse(dll, ERROR_SHARING_VIOLATION);
-  EXPECT_EQ(ReplaceInstalledFile(kDllShipped, dll, pending, kAll), -1);
-  EXPECT_EQ(pending, "C:\\Windows Directory\\system32\\ZAMPUX.000");
-  EXPECT_TRUE(winsim::CallsTo("MoveFileExA").empty());
-  EXPECT_EQ(winsim::FileText("C:\\Windows Directory\\WININIT.INI"),
-            "[rename]\r\nC:\\WINDOW~1\\system32\\ZAMPUX.DLL=C:\\WINDOW~1\\system32\\ZAMPUX.000\r\n");
-  winsim::SimulateRestart();
-  EXPECT_EQ(winsim::FileContent(dll), newImage);
-}
-
-TEST_F(FileReplaceTest, UnknownSystemUsesDelayedMoves) {
-  winsim::InjectFault("GetVersionExA", ERROR_INVALID_PARAMETER);
-  Install(kDll, oldImage);
-  Ship(kDllShipped, newImage);
-  winsim::SetInUse(kDll, ERROR_ACCESS_DENIED);
-  EXPECT_EQ(Replace(kAll), -1);
-  EXPECT_EQ(winsim::PendingFileRenameOperations().size(), 2u);
 }
 
 TEST_F(FileReplaceTest, FailureCodes) {

@@ -104,7 +104,16 @@ TEST_F(ProgramUpdateTest, SecondCheckTouchesNothing) {
   EXPECT_TRUE(winsim::CallLog().empty());
 }
 
-TEST_F(ProgramUpdateTest, LeftoverStagingCopyIsNotTouched) {
+// Through the setup API, or LZ32 when it is missing.
+class ProgramUpdateRouteTest : public ProgramUpdateTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    ProgramUpdateTest::SetUp();
+    winsim::SetModulePresent("setupapi.dll", GetParam());
+  }
+};
+
+TEST_P(ProgramUpdateRouteTest, LeftoverStagingCopyIsNotTouched) {
   Install(kDll, dllV1);
   Install(kExe, exeV1);
   Ship(kDllShipped, dllV1);
@@ -112,15 +121,39 @@ TEST_F(ProgramUpdateTest, LeftoverStagingCopyIsNotTouched) {
   winsim::AddFile(kExeStaging, "from an earlier run, waiting for the next start");
 
   ASSERT_EQ(update.IsUpdateNeeded(), 1);
-  EXPECT_FALSE(winsim::CallsTo("LZOpenFileA").empty() && winsim::CallsTo("SetupDecompressOrCopyFileA").empty());
-  for (const auto& call : winsim::CallsTo("SetupDecompressOrCopyFileA"))
-    EXPECT_EQ(call.args[1].find("ZAMWTQNT.000"), std::string::npos) << winsim::FormatCall(call);
-
   winsim::SetInUse(kExe, ERROR_ACCESS_DENIED);
   EXPECT_EQ(update.InstallUpdate(), 1);
+  // Whichever route expanded, no call wrote to the waiting copy.
+  const auto expansions = winsim::CallsTo(GetParam() ? "SetupDecompressOrCopyFileA" : "LZOpenFileA");
+  EXPECT_FALSE(expansions.empty());
+  for (const auto& call : expansions)
+    for (const std::string& arg : call.args) EXPECT_EQ(arg.find("ZAMWTQNT.000"), std::string::npos) << winsim::FormatCall(call);
   EXPECT_EQ(winsim::FileText(kExeStaging), "from an earlier run, waiting for the next start");
   EXPECT_EQ(winsim::FileContent("C:\\WINDOWS\\system32\\ZAMWTQNT.001"), exeV2);
 }
+
+TEST_P(ProgramUpdateRouteTest, DamagedShippedFileNeverReplacesTheInstalledOne) {
+  // The shipped file is written later than the installed one: were its
+  // broken expansion (which has no version resource) compared, its time
+  // would make it the newer.
+  Install(kDll, dllV1);
+  Install(kExe, exeV1);
+  Ship(kExeShipped, exeV1);
+  winsim::AdvanceClock(60000);
+  for (const DamagedFile& damaged : DamagedShippedFiles(dllV2)) {
+    winsim::AddFile(kDllShipped, damaged.bytes);
+    ProgramUpdate fresh;
+    EXPECT_EQ(fresh.IsUpdateNeeded(), 0) << damaged.name;
+    EXPECT_EQ(fresh.InstallUpdate(), 0) << damaged.name;
+    EXPECT_EQ(winsim::FileContent(kDll), dllV1) << damaged.name;
+    const FILETIME installed = winsim::FileTimeAt(0), now = winsim::WriteTime(kDll);
+    EXPECT_EQ(CompareFileTime(&installed, &now), 0) << damaged.name;
+    EXPECT_TRUE(StagingCopies("ZAMPUX").empty()) << damaged.name;
+  }
+  EXPECT_TRUE(winsim::PendingFileRenameOperations().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(SetupApiOrLz, ProgramUpdateRouteTest, ::testing::Bool());
 
 TEST_F(ProgramUpdateTest, MissingShippedFileCountsAsNotNewerAndDoesNotStopTheOther) {
   Install(kDll, dllV1);

@@ -137,6 +137,40 @@ TEST_F(ExpandTest, SetupCopiesUncompressedFilesUnchanged) {
   EXPECT_TRUE(winsim::FileContent("C:\\B.EXE").empty());
 }
 
+TEST_F(ExpandTest, SetupReportsSuccessForDamagedInputAndWritesWhatItRead) {
+  // Cabinet blocks of 4000 bytes: a damaged block ends the file after the
+  // whole blocks before it. SZDD streams expand as far as they go.
+  const Bytes content = Pattern(10000);
+  const Bytes cab = archive::Cabinet({{"a.bin", content}}, 4000);
+  const size_t block0 = archive::FirstBlockData(cab), block = 4000 + 8;
+  auto cut = [](Bytes data, size_t size) { return Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(size)); };
+  auto flipped = [](Bytes data, size_t at) {
+    data[at] ^= 0xFF;
+    return data;
+  };
+  const Bytes unchecked = archive::Cabinet({{"a.bin", content}}, 4000, false);
+  const Bytes szdd = archive::Szdd(content);
+  struct Row {
+    const char* name;
+    Bytes input;
+    Bytes expected;
+  } rows[] = {
+      {"cut in the third block", cut(cab, block0 + 2 * block + 100), cut(content, 8000)},
+      {"bad second block", flipped(cab, block0 + block + 7), cut(content, 4000)},
+      {"bad first block", flipped(cab, block0), {}},
+      {"no checksums", flipped(unchecked, block0 + 3), flipped(content, 3)},
+      {"szdd cut after its header", cut(szdd, 14), {}},
+      {"szdd cut after two groups", cut(szdd, 14 + 2 * 9), cut(content, 16)},
+  };
+  for (const Row& row : rows) {
+    const std::string source = Source("DAMAGED", row.input);
+    EXPECT_EQ(Decompress(source, "C:\\OUT"), static_cast<DWORD>(NO_ERROR)) << row.name;
+    EXPECT_TRUE(winsim::Exists("C:\\OUT")) << row.name;
+    EXPECT_EQ(winsim::FileContent("C:\\OUT"), row.expected) << row.name;
+    ASSERT_TRUE(DeleteFileA("C:\\OUT"));
+  }
+}
+
 TEST_F(ExpandTest, SetupErrorsForMissingFilesAndBadArguments) {
   EXPECT_EQ(Decompress("C:\\NODIR\\NONE.DL_", "C:\\X"), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
   const std::string szdd = Source("A.DL_", archive::Szdd(archive::Bytes("data")));

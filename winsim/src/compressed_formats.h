@@ -36,7 +36,9 @@ struct CabinetEntry {
   std::string name;
   std::vector<uint8_t> data;
 };
-// The first file of a cabinet, in the order of the cabinet's file table.
+// The first file of a cabinet, in the order of the cabinet's file table, as
+// Wine's cabinet reader writes it: block by block, so that a data block cut
+// short or failing its checksum ends the file after the blocks before it.
 // Returns false when the data is not a cabinet libmspack can read, or holds
 // no file.
 bool ExtractFirstCabinetFile(const std::vector<uint8_t>& data, CabinetEntry* entry);

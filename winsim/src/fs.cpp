@@ -146,13 +146,6 @@ WIN32_FIND_DATAA FindDataOf(const Node* node, const char* nameOverride = nullptr
   return data;
 }
 
-// The error for a path that does not resolve: a missing parent directory is
-// ERROR_PATH_NOT_FOUND, a missing leaf ERROR_FILE_NOT_FOUND.
-DWORD MissingError(const std::string& path) {
-  std::string leaf;
-  return FindParentDir(path, &leaf) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
-}
-
 Node* NewNode(Node* parent, const std::string& name, bool directory) {
   auto node = std::make_unique<Node>();
   node->name = name;
@@ -184,12 +177,18 @@ bool IsDescendantOrSelf(const Node* node, const Node* ancestor) {
 
 }  // namespace
 
+DWORD MissingError(const std::string& path) {
+  std::string leaf;
+  return FindParentDir(path, &leaf) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
 // Moves (renames) `source` to `target`; `replace` allows an existing file
 // target. Returns 0 or a Win32 error.
 DWORD MoveNode(const std::string& sourcePath, const std::string& targetPath, bool replace) {
   Node* source = FindNode(sourcePath);
   if (!source) return MissingError(sourcePath);
   if (source->inUseError && !IsRunningImage(source)) return source->inUseError;
+  if (const DWORD error = OpenHandleConflict(source, FileUse::Delete)) return error;
   std::string leaf;
   Node* targetDir = FindParentDir(targetPath, &leaf);
   if (!targetDir || leaf.empty()) return ERROR_PATH_NOT_FOUND;
@@ -206,6 +205,7 @@ DWORD MoveNode(const std::string& sourcePath, const std::string& targetPath, boo
   if (existing) {
     if (!replace || existing->directory) return ERROR_ALREADY_EXISTS;
     if (existing->inUseError) return existing->inUseError;
+    if (const DWORD error = OpenHandleConflict(existing, FileUse::Delete)) return error;
     if (existing->attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
     targetDir->children.erase(UpperAnsi(existing->name));
   }
@@ -304,6 +304,7 @@ DWORD WriteFileNode(const std::string& path, const std::vector<uint8_t>& data, N
     if (node->directory) return ERROR_ACCESS_DENIED;
     if (IsRunningImage(node)) return ERROR_SHARING_VIOLATION;
     if (node->inUseError) return node->inUseError;
+    if (const DWORD error = OpenHandleConflict(node, FileUse::Write)) return error;
     if (node->attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
   }
   const uint64_t old = node ? node->data.size() : 0;
@@ -320,6 +321,7 @@ DWORD DeleteFileNode(const std::string& path) {
   if (!node) return MissingError(path);
   if (node->directory || (node->attributes & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
   if (node->inUseError) return node->inUseError;
+  if (const DWORD error = OpenHandleConflict(node, FileUse::Delete)) return error;
   node->parent->children.erase(UpperAnsi(node->name));
   return 0;
 }
@@ -460,7 +462,7 @@ void ReportOpenFiles(std::vector<std::string>& out) {
 
 int OpenHandleCount() {
   auto lock = Lock();
-  return static_cast<int>(M().finds.size() + M().lzFiles.size() + M().openKeys.size());
+  return static_cast<int>(M().finds.size() + M().lzFiles.size() + M().openKeys.size()) + OpenFileHandleCount();
 }
 
 }  // namespace winsim
@@ -570,6 +572,7 @@ BOOL CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists) {
   Node* source = existingFileName && *existingFileName ? FindNode(existingFileName) : nullptr;
   if (!source) return Fail(existingFileName && *existingFileName ? MissingError(existingFileName) : ERROR_PATH_NOT_FOUND);
   if (source->directory) return Fail(ERROR_ACCESS_DENIED);
+  if (const DWORD error = OpenHandleConflict(source, FileUse::Read)) return Fail(error);
   if (!newFileName || !*newFileName) return Fail(ERROR_PATH_NOT_FOUND);
   Node* target = FindNode(newFileName);
   if (target == source) return Fail(ERROR_SHARING_VIOLATION);

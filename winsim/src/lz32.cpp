@@ -135,6 +135,8 @@ INT OpenPlain(const std::string& name, OFSTRUCT* ofs, WORD style) {
     // writing to it is refused.
     if (file->writable && node->inUseError) return OpenFailed(ofs, node->inUseError);
     if (file->writable && (node->attributes & FILE_ATTRIBUTE_READONLY)) return OpenFailed(ofs, ERROR_ACCESS_DENIED);
+    if (const DWORD error = OpenHandleConflict(node, file->writable ? FileUse::Write : FileUse::Read))
+      return OpenFailed(ofs, error);
     DosDateTime(node->writeTime, &ofs->Reserved1, &ofs->Reserved2);
   }
   if (style & OF_EXIST) return TRUE;
@@ -265,7 +267,10 @@ LONG LZCopy(INT source, INT destination) {
 }
 
 void LZClose(INT file) {
-  ApiCall call("LZClose", {Dec(file)});
+  // Logged with the file's path, so that the order of closing shows.
+  auto lock = Lock();
+  const std::shared_ptr<OpenFile> open = Lookup(file);
+  ApiCall call("LZClose", {Dec(file), open ? Arg(open->path.c_str()) : std::string("unknown")});
   // A failing close leaves the handle open.
   if (call.Fault()) return;
   LzClose(file);

@@ -164,6 +164,16 @@ std::string FullPathOf(const Node* node);
 // state. Returns 0 or a Win32 error.
 DWORD WriteFileNode(const std::string& path, const std::vector<uint8_t>& data, Node** result);
 DWORD DeleteFileNode(const std::string& path);
+// The error for a path that does not resolve: a missing parent directory is
+// ERROR_PATH_NOT_FOUND, a missing leaf ERROR_FILE_NOT_FOUND.
+DWORD MissingError(const std::string& path);
+// How an operation uses an existing file, for the sharing rules of the
+// handles that CreateFileA holds open on it.
+enum class FileUse { Read, Write, Delete };
+// ERROR_SHARING_VIOLATION when a handle open on `node` does not share `use`
+// (deleting and renaming are Delete), else 0.
+DWORD OpenHandleConflict(const Node* node, FileUse use);
+int OpenFileHandleCount();
 // Renames a file or directory; `replace` allows an existing file target.
 DWORD MoveNode(const std::string& source, const std::string& target, bool replace);
 uint64_t DiskUsed();

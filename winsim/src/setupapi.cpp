@@ -10,10 +10,13 @@
 //   copied with CopyFile (so a missing source gives ERROR_FILE_NOT_FOUND).
 // - SZDD goes through LZ32: an unreadable source or an uncreatable target
 //   gives ERROR_FILE_NOT_FOUND, a failed LZCopy ERROR_INVALID_DATA. The
-//   target receives the source's last-write time.
+//   target receives the source's last-write time. A stream that ends early,
+//   even right after the header, expands to what it holds, with success.
 // - From a cabinet the first file is extracted to the target, the others are
 //   skipped. The target is opened without truncation, so an existing longer
-//   target keeps its tail beyond the extracted data. Its last-write time is
+//   target keeps its tail beyond the extracted data. The data is written
+//   block by block; a block cut short or failing its checksum ends the file
+//   there, and success is still reported. Its last-write time is
 //   the time of extraction: Wine does not apply the time stored in the
 //   cabinet (Windows does, converted from local time).
 // - A plain copy keeps the source's last-write time and attributes.
@@ -41,6 +44,7 @@ DWORD PlainCopy(const std::string& source, const std::string& target) {
     return FindParentDir(source, &leaf) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
   }
   if (from->directory) return ERROR_ACCESS_DENIED;
+  if (const DWORD error = OpenHandleConflict(from, FileUse::Read)) return error;
   Node* existing = FindNode(target);
   if (existing == from) return ERROR_SHARING_VIOLATION;
   const std::vector<uint8_t> data = from->data;
@@ -91,6 +95,7 @@ DWORD ExtractCabinet(const std::string& source, const std::string& target) {
   if (node) {
     if (node->directory || (node->attributes & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
     if (node->inUseError) return node->inUseError;
+    if (const DWORD error = OpenHandleConflict(node, FileUse::Write)) return error;
   } else if (const DWORD error = WriteFileNode(target, {}, &node)) {
     return error;
   }

@@ -31,7 +31,10 @@ typedef struct _WIN32_FIND_DATAA {
 
 typedef struct _OVERLAPPED* LPOVERLAPPED;
 
-// Files opened for reading (closed with CloseHandle).
+// Files opened for reading (closed with CloseHandle): GENERIC_READ,
+// OPEN_EXISTING, sharing reading and/or writing. Other requests fail with
+// ERROR_NOT_SUPPORTED. ReadFile reads synchronously from the handle's
+// position (no OVERLAPPED).
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES securityAttributes,
                    DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED overlapped);
