@@ -1,0 +1,112 @@
+// The hand-off of the printers' status to the status manager before the
+// status server stops.
+#include "suite/suite_environment.h"
+#include "suite_fixture.h"
+#include "winsim/printer_control.h"
+
+namespace {
+
+const char* kModels = "SOFTWARE\\ZAM\\Kestrovane\\Printers";
+
+class PrinterHandOffTest : public SuiteTest {
+ protected:
+  void SetUp() override {
+    SuiteTest::SetUp();
+    AddModel("LP-1", true);
+    AddModel("LP-2", false);  // a model without status variables
+    AddModel("LP-3", true);
+    winsim::AddPrinter("Office A", "ZAM LP-1");
+    winsim::AddPrinter("Shop", "ZAM LP-3");
+    winsim::AddPrinter("Office B", "ZAM LP-1");
+    winsim::AddPrinter("Plain", "ZAM LP-2");
+    winsim::AddPrinter("Lower", "ZAM lp-1");  // differs only in case
+    winsim::AddPrinter("Other", "Generic Text");
+    OpenPanel();
+  }
+  static void AddModel(const std::string& model, bool statusVariables) {
+    winsim::AddRegistryKey(HKEY_LOCAL_MACHINE, std::string(kModels) + "\\" + model + (statusVariables ? "\\Status Variables" : ""));
+  }
+  static std::vector<std::string> UpdatedPrinters() {
+    std::vector<std::string> printers;
+    for (const winsim::StatusUpdate& update : winsim::StatusUpdates()) {
+      EXPECT_EQ(update.variable, "ServerConnection");
+      EXPECT_EQ(update.value, 0);
+      EXPECT_EQ(update.size, 4u);
+      printers.push_back(update.printer);
+    }
+    return printers;
+  }
+  // The hand-off and the time it took.
+  uint64_t HandOff() {
+    const uint64_t start = winsim::NowMs();
+    suite.HandOffPrinterStatus();
+    return winsim::NowMs() - start;
+  }
+  SuiteEnvironment suite;
+};
+
+TEST_F(PrinterHandOffTest, EveryPrinterOfASuiteDriverWithStatusVariables) {
+  EXPECT_EQ(HandOff(), 5000u);
+  // By driver in the registry's order, then by printer in the spooler's.
+  EXPECT_EQ(UpdatedPrinters(), (std::vector<std::string>{"Office A", "Office B", "Shop"}));
+  std::vector<std::string> calls;
+  for (const winsim::Call& call : winsim::CallLog())
+    if (call.name == "OpenManagerExA" || call.name == "UpdatePrinterStatusA" || call.name == "CloseManager")
+      calls.push_back(winsim::FormatCall(call));
+  EXPECT_EQ(calls.size(), 9u);
+  EXPECT_EQ(calls[0], "OpenManagerExA(\"Office A\", 0, 1)");
+  EXPECT_EQ(calls[1], "UpdatePrinterStatusA(\"Office A\", \"ServerConnection\", 0, 4)");
+  EXPECT_EQ(calls[2], "CloseManager(\"Office A\")");
+  EXPECT_EQ(winsim::ModuleLoadCount("zamgik.dll"), 0);
+}
+
+TEST_F(PrinterHandOffTest, APrinterThatCannotBeOpenedIsSkipped) {
+  winsim::InjectFault("OpenManagerExA", 5, "Office A");
+  EXPECT_EQ(HandOff(), 5000u);
+  EXPECT_EQ(UpdatedPrinters(), (std::vector<std::string>{"Office B", "Shop"}));
+  EXPECT_EQ(winsim::CallsTo("CloseManager").size(), 2u);
+}
+
+TEST_F(PrinterHandOffTest, WithoutThePanelNothingIsDone) {
+  FreshMachine();
+  AddModel("LP-1", true);
+  winsim::AddPrinter("Office A", "ZAM LP-1");
+  EXPECT_EQ(HandOff(), 0u);
+  EXPECT_TRUE(winsim::CallsTo("LoadLibraryA").empty());
+  EXPECT_TRUE(winsim::CallsTo("RegOpenKeyExA").empty());
+}
+
+// The pause is taken whenever the library loaded, even when nothing could
+// be handed over; without the library there is no pause.
+TEST_F(PrinterHandOffTest, ThePauseFollowsTheLibrary) {
+  const struct {
+    const char* name;
+    void (*arrange)();
+    uint64_t elapsedMs;
+  } cases[] = {
+      {"no library", [] { winsim::SetModulePresent("zamgik.dll", false); }, 0},
+      {"no OpenManagerExA", [] { winsim::SetExportPresent("zamgik.dll", "OpenManagerExA", false); }, 5000},
+      {"no UpdatePrinterStatusA", [] { winsim::SetExportPresent("zamgik.dll", "UpdatePrinterStatusA", false); }, 5000},
+      {"no CloseManager", [] { winsim::SetExportPresent("zamgik.dll", "CloseManager", false); }, 5000},
+      {"printers cannot be listed", [] { winsim::InjectFault("EnumPrintersA", ERROR_ACCESS_DENIED); }, 5000},
+      {"models cannot be listed", [] { winsim::SetAdministrator(false); }, 5000},
+  };
+  for (const auto& c : cases) {
+    FreshMachine();
+    SetUp();
+    c.arrange();
+    EXPECT_EQ(HandOff(), c.elapsedMs) << c.name;
+    EXPECT_TRUE(winsim::StatusUpdates().empty()) << c.name;
+    EXPECT_TRUE(winsim::CallsTo("OpenManagerExA").empty()) << c.name;
+  }
+}
+
+TEST_F(PrinterHandOffTest, NoLocalPrinters) {
+  FreshMachine();
+  AddModel("LP-1", true);
+  OpenPanel();
+  EXPECT_EQ(HandOff(), 5000u);
+  EXPECT_TRUE(winsim::CallsTo("OpenManagerExA").empty());
+}
+
+}  // namespace
