@@ -34,12 +34,19 @@ int ServiceControl::OpenServiceManager() {
   return manager_ ? 1 : 0;
 }
 
-int ServiceControl::StopNamedService(const std::string& name) {
+int ServiceControl::OpenAndRead(const std::string& name, DWORD access, kv::UniqueServiceHandle& service,
+                                SERVICE_STATUS& status) {
   if (!manager_) return -1;
-  kv::UniqueServiceHandle service(OpenServiceA(manager_, name.c_str(), kStopAccess));
+  service = kv::UniqueServiceHandle(OpenServiceA(manager_, name.c_str(), access));
   if (!service) return -2;
-  SERVICE_STATUS status = {};
   if (!QueryServiceStatus(service.get(), &status)) return -3;
+  return 0;
+}
+
+int ServiceControl::StopNamedService(const std::string& name) {
+  kv::UniqueServiceHandle service;
+  SERVICE_STATUS status = {};
+  if (const int failed = OpenAndRead(name, kStopAccess, service, status)) return failed;
   if (status.dwCurrentState == SERVICE_STOPPED) return 1;
 
   if (!ControlService(service.get(), SERVICE_CONTROL_STOP, &status))
@@ -51,11 +58,9 @@ int ServiceControl::StopNamedService(const std::string& name) {
 }
 
 int ServiceControl::StartNamedService(const std::string& name) {
-  if (!manager_) return -1;
-  kv::UniqueServiceHandle service(OpenServiceA(manager_, name.c_str(), kStartAccess));
-  if (!service) return -2;
+  kv::UniqueServiceHandle service;
   SERVICE_STATUS status = {};
-  if (!QueryServiceStatus(service.get(), &status)) return -3;
+  if (const int failed = OpenAndRead(name, kStartAccess, service, status)) return failed;
 
   switch (status.dwCurrentState) {
     case SERVICE_RUNNING:
@@ -74,11 +79,9 @@ int ServiceControl::StartNamedService(const std::string& name) {
 }
 
 int ServiceControl::QueryNamedService(const std::string& name) {
-  if (!manager_) return -1;
-  kv::UniqueServiceHandle service(OpenServiceA(manager_, name.c_str(), kQueryAccess));
-  if (!service) return -2;
+  kv::UniqueServiceHandle service;
   SERVICE_STATUS status = {};
-  if (!QueryServiceStatus(service.get(), &status)) return -3;
+  if (const int failed = OpenAndRead(name, kQueryAccess, service, status)) return failed;
   return status.dwCurrentState == SERVICE_STOPPED ? 1 : 2;
 }
 

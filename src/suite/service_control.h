@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/unique_handle.h"
 #include "win32api.h"
 
 // 1 when the user may administer services: on the NT family the service
@@ -52,6 +53,10 @@ class ServiceControl {
   int WaitForServiceState(SC_HANDLE service, DWORD state);
 
  private:
+  // Opens the service with `access` (held in `service` until the caller
+  // returns) and reads its status: 0, or -1, -2, -3 as above.
+  int OpenAndRead(const std::string& name, DWORD access, kv::UniqueServiceHandle& service, SERVICE_STATUS& status);
+
   SC_HANDLE manager_;
 };
 
