@@ -6,7 +6,6 @@
 
 // Only passed through; the tool never looks inside.
 typedef struct _devicemodeA* LPDEVMODEA;
-typedef void* PSECURITY_DESCRIPTOR;
 
 typedef struct _PRINTER_INFO_2A {
   LPSTR pServerName;

@@ -33,6 +33,7 @@ typedef intptr_t LONG_PTR;
 typedef uintptr_t ULONG_PTR;
 typedef uintptr_t DWORD_PTR;
 typedef LONG HRESULT;
+typedef ULONG_PTR SIZE_T;
 typedef int HFILE;
 
 typedef BYTE* PBYTE;
@@ -70,6 +71,7 @@ DECLARE_HANDLE(HWND);
 typedef HINSTANCE HMODULE;
 typedef HKEY* PHKEY;
 typedef INT_PTR (*FARPROC)();
+typedef void* PSECURITY_DESCRIPTOR;
 
 #ifndef TRUE
 #define TRUE 1

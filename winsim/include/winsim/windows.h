@@ -16,5 +16,7 @@
 #include "win_process.h"
 #include "win_printer.h"
 #include "win_wts.h"
+#include "win_thread.h"
+#include "win_security.h"
 
 #endif  // WINSIM_WINDOWS_H

@@ -1,0 +1,65 @@
+// winsim: the control API of message boxes, the program's string table, and
+// the restart of Windows, for tests.
+//
+// Message box texts cross this API as the tool passed them (bytes in the
+// simulated ANSI code page); ToAnsi converts a UTF-8 text for comparison.
+#ifndef WINSIM_UI_CONTROL_H
+#define WINSIM_UI_CONTROL_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "windows.h"
+
+namespace winsim {
+
+// ---- Text ----------------------------------------------------------------------
+// A UTF-8 text in the simulated ANSI code page, and back.
+std::string ToAnsi(const std::string& utf8);
+std::string FromAnsi(const std::string& ansi);
+
+// ---- String table ------------------------------------------------------------
+// The program's own string table (UTF-8 texts by id), served by LoadStringA
+// in the simulated code page. It belongs to the program, not to the machine:
+// Reset keeps it.
+void SetStringTable(const std::map<UINT, std::string>& utf8Texts);
+
+// ---- Message boxes ---------------------------------------------------------------
+struct MessageBoxRecord {
+  std::string text;     // as passed (ANSI bytes); "NULL" never appears: a null text is ""
+  std::string caption;  // as passed (ANSI bytes)
+  HWND owner = nullptr;
+  UINT style = 0;
+  int answer = 0;
+};
+// Every MessageBoxA call, in order.
+std::vector<MessageBoxRecord> MessageBoxes();
+// Answers for the next boxes, in order. A box without a queued answer gets
+// its default button's id (IDOK for MB_OK; IDYES for MB_YESNO, IDNO with
+// MB_DEFBUTTON2).
+void AnswerMessageBox(int answer);
+
+// ---- Restart of Windows ----------------------------------------------------------
+// "ADVAPI32.DLL" is a simulated module exporting InitiateSystemShutdownExA
+// (absent with SetExportPresent). The token calls fail on the 95 family with
+// ERROR_CALL_NOT_IMPLEMENTED, as there.
+struct RestartRequest {
+  std::string function;  // "ExitWindowsEx" or "InitiateSystemShutdownExA"
+  UINT exitFlags = 0;    // ExitWindowsEx
+  std::string machine;   // InitiateSystemShutdownExA: "NULL" for the local computer
+  std::string message;   // as passed (ANSI bytes)
+  DWORD timeout = 0;
+  BOOL forceAppsClosed = FALSE;
+  BOOL rebootAfterShutdown = FALSE;
+  DWORD reason = 0;
+  bool shutdownPrivilegeEnabled = false;  // the caller's token held it enabled
+};
+std::vector<RestartRequest> RestartRequests();
+// A restart request is refused (the call fails with this error); it is still
+// recorded.
+void RefuseRestart(DWORD error);
+
+}  // namespace winsim
+
+#endif  // WINSIM_UI_CONTROL_H
