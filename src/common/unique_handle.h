@@ -44,6 +44,16 @@ class UniqueHandle {
   Type handle_;
 };
 
+// A kernel object that CloseHandle releases (a thread, an event, an access
+// token); null when there is none.
+struct KernelHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { CloseHandle(h); }
+};
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+
 // A directory search (FindFirstFileA).
 struct FindHandleTraits {
   using Type = HANDLE;
