@@ -11,7 +11,6 @@
 // SeShutdownPrivilege enabled on the NT family. The 95 family has no
 // tokens (ERROR_CALL_NOT_IMPLEMENTED) and restarts without a privilege;
 // InitiateSystemShutdownExA exists from Windows XP on.
-#include <cstring>
 #include <set>
 
 #include "exports.h"
