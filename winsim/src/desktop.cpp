@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "desktop_state.h"
+#include "scheduler.h"
 #include "winsim/desktop_control.h"
 
 namespace winsim {
@@ -81,6 +82,15 @@ void Deliver(Window& window, UINT message) {
 void OpenProgramWindow(const std::string& image) {
   auto it = D().programWindows.find(UpperAnsi(image));
   if (it != D().programWindows.end()) NewWindow(it->second);
+}
+
+std::string DescribeWindow(HWND window) { return Describe(window); }
+
+bool PostToWindow(HWND window, UINT message) {
+  Window* target = Find(window);
+  // A hung window's thread leaves the message in its queue.
+  if (target) Deliver(*target, message);
+  return target != nullptr;
 }
 
 void ResetDesktop() {
@@ -177,7 +187,7 @@ LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   if (!target) return 0;
   if (target->spec.reaction == WindowReaction::Hangs) {
     const bool hung = M().nowMs - target->addedMs >= kHungAfterMs;
-    if (!(hung && (flags & SMTO_ABORTIFHUNG))) M().nowMs += timeout;
+    if (!(hung && (flags & SMTO_ABORTIFHUNG))) WaitFor(nullptr, M().nowMs + timeout, "");
     SetLastError(ERROR_TIMEOUT);
     return 0;
   }

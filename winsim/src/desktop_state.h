@@ -15,6 +15,13 @@ namespace detail {
 // held.
 void OpenProgramWindow(const std::string& image);
 
+// A window added with AddWindow, for the log; its handle's value when it
+// names none.
+std::string DescribeWindow(HWND window);
+// A message posted to a window added with AddWindow: processed as a sent one
+// is, unless the window hangs. False when the handle names no such window.
+bool PostToWindow(HWND window, UINT message);
+
 void ResetProcesses();  // processes.cpp
 
 }  // namespace detail
