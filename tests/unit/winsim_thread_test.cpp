@@ -139,6 +139,7 @@ TEST_F(WinsimThreadTest, PostMessageByTarget) {
       {"no window", reinterpret_cast<HWND>(0x12345678), FALSE, ERROR_INVALID_WINDOW_HANDLE},
       {"desktop window", panel, TRUE, 0},
       {"hung desktop window", hung, TRUE, 0},
+      {"no window: the caller's own queue", nullptr, TRUE, 0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -149,7 +150,7 @@ TEST_F(WinsimThreadTest, PostMessageByTarget) {
   EXPECT_EQ(winsim::TakePostedMessage(dialog)->message, static_cast<UINT>(WM_USER + 6));
   EXPECT_FALSE(winsim::WindowExists(panel)) << "a posted close message closes the window";
   EXPECT_TRUE(winsim::WindowExists(hung));
-  EXPECT_EQ(winsim::CallsTo("PostMessageA").size(), 5u);
+  EXPECT_EQ(winsim::CallsTo("PostMessageA").size(), 6u);
   EXPECT_EQ(winsim::CallsTo("PostMessageA")[0].args[0].find("message window \"removal\"") != std::string::npos, true);
 }
 

@@ -125,7 +125,6 @@ struct SimThread {
   DWORD id = 0;  // the thread id CreateThread gave out; 0 for the others
   bool worker = false;  // made by CreateThread
   std::thread::id native;
-  std::thread thread;  // a worker's real thread
   State state = State::Running;
   uint64_t readySince = 0;  // running threads get their turn in this order
   bool yielding = false;    // running, but lets every other running thread go first

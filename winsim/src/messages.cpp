@@ -94,6 +94,9 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     SetLastError(static_cast<DWORD>(*fault));
     return FALSE;
   }
+  // No window: a message to the calling thread's own queue, which nothing
+  // here reads.
+  if (!window) return TRUE;
   if (MessageWindow* target = detail::Find(window)) {
     target->queue.push_back(PostedMessage{message, wParam, lParam});
     Signal(target);

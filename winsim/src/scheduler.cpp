@@ -218,13 +218,6 @@ void FinishThreads() {
 
 void ResetScheduler() {
   Scheduler& s = S();
-  for (const auto& thread : s.threads) {
-    if (!thread->thread.joinable()) continue;
-    if (thread->state == State::Finished)
-      thread->thread.join();
-    else
-      thread->thread.detach();
-  }
   s.threads.clear();
   auto self = std::make_shared<SimThread>();
   self->native = std::this_thread::get_id();

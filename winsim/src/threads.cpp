@@ -51,7 +51,8 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD
   }
   std::shared_ptr<SimThread> worker = NewWorker();
   try {
-    worker->thread = std::thread(RunWorker, worker, start, parameter);
+    // Detached: the simulated thread's end is what the machine waits for.
+    std::thread(RunWorker, worker, start, parameter).detach();
   } catch (const std::system_error&) {
     DropWorker(worker);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
