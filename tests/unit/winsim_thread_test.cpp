@@ -148,6 +148,8 @@ TEST_F(WinsimThreadTest, PostMessageByTarget) {
   EXPECT_EQ(winsim::TakePostedMessage(dialog)->message, static_cast<UINT>(WM_USER + 6));
   EXPECT_FALSE(winsim::WindowExists(panel)) << "a posted close message closes the window";
   EXPECT_TRUE(winsim::WindowExists(hung));
+  EXPECT_TRUE(IsWindow(dialog));
+  EXPECT_FALSE(IsWindow(gone));
   EXPECT_NE(winsim::CallsTo("PostMessageA")[0].args[0].find("message window \"removal\""), std::string::npos);
 }
 

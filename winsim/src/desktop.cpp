@@ -157,7 +157,7 @@ HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
 BOOL IsWindow(HWND window) {
   auto lock = Lock();
   ApiCall call("IsWindow", {Describe(window)});
-  return Find(window) ? TRUE : FALSE;
+  return Find(window) || IsMessageWindow(window) ? TRUE : FALSE;
 }
 
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

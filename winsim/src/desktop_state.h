@@ -23,6 +23,9 @@ std::string DescribeWindow(HWND window);
 bool PostToWindow(HWND window, UINT message);
 
 void ResetProcesses();  // processes.cpp
+// Whether the handle names a message window of the tool's own process
+// (CreateMessageWindow, messages.cpp).
+bool IsMessageWindow(HWND window);
 
 }  // namespace detail
 }  // namespace winsim

@@ -41,6 +41,8 @@ std::string Describe(HWND window) {
 
 }  // namespace
 
+bool IsMessageWindow(HWND window) { return Find(window) != nullptr; }
+
 void ResetMessageWindows() { W() = MessageWindows{}; }
 
 }  // namespace detail

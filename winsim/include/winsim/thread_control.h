@@ -105,7 +105,8 @@ int LiveThreadCount();
 // destroyed or unknown window fails with ERROR_INVALID_WINDOW_HANDLE.
 // PostMessageA to a window added with AddWindow (desktop_control.h) succeeds
 // and is processed as a sent message is (a close message closes it), unless
-// the window hangs.
+// the window hangs. Of the other window calls only IsWindow knows message
+// windows.
 HWND CreateMessageWindow(const std::string& name);
 void DestroyMessageWindow(HWND window);
 struct PostedMessage {
