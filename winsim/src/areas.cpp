@@ -13,6 +13,8 @@ void ResetSessions();   // sessions.cpp: Wtsapi32.dll and its sessions
 void ResetPrinters();   // printers.cpp: local printers and zamgik.dll
 void ResetEvents();     // events.cpp: named events
 void ResetMessageWindows();  // messages.cpp: the tool's windows with message queues
+void ResetMessageBoxes();  // message_boxes.cpp: boxes shown and queued answers
+void ResetShutdown();   // shutdown.cpp: the token, ADVAPI32.DLL and restart requests
 
 // Each area appends one line per resource it still holds open.
 void ReportOpenFiles(std::vector<std::string>& out);     // fs.cpp, lz32.cpp: find and LZ handles
@@ -36,6 +38,8 @@ void ResetAreas() {
   ResetPrinters();
   ResetEvents();
   ResetMessageWindows();
+  ResetMessageBoxes();
+  ResetShutdown();
 }
 
 }  // namespace detail
