@@ -1,0 +1,263 @@
+// The job of a run: its pre-checks, the Setup and Removal sequences, and the
+// worker thread that carries them out.
+#include <vector>
+
+#include "app/config_job.h"
+#include "firewall/firewall_setting.h"
+#include "suite_fixture.h"
+#include "update_fixture.h"
+#include "winsim/firewall_control.h"
+#include "winsim/session_control.h"
+#include "winsim/thread_control.h"
+
+namespace {
+
+const char kDll[] = "C:\\WINDOWS\\system32\\ZAMPUX.DLL";
+
+// The suite installed with its communication program at version 2.300.0.1,
+// the status server running and its panel open.
+class ConfigJobTest : public SuiteTest {
+ protected:
+  void SetUp() override {
+    SuiteTest::SetUp();
+    InstallSuite();
+    winsim::AddFile(kDll, dllV1);
+    winsim::AddFile(kServer, exeV1);
+    OpenPanel();
+  }
+  // Ships copies of both files, newer ones or the installed ones again.
+  void Ship(bool newer) {
+    winsim::AddFile("C:\\KVTOOL\\ZAMPUX.DL_", Compressed(newer ? dllV2 : dllV1));
+    winsim::AddFile("C:\\KVTOOL\\ZAMWTQNT.EX_", Compressed(newer ? exeV2 : exeV1));
+  }
+  static std::string PanelImage() { return winsim::SystemDirectory() + "\\zambaz.exe"; }
+  static void SeedExceptions() {
+    for (NET_FW_PROFILE_TYPE profile : {NET_FW_PROFILE_DOMAIN, NET_FW_PROFILE_STANDARD})
+      winsim::SeedFirewallApp(profile, {"Kestrovane", PanelImage(), NET_FW_IP_VERSION_ANY, NET_FW_SCOPE_ALL, "", true});
+  }
+  static bool Called(const char* name) { return !winsim::CallsTo(name).empty(); }
+  static bool PanelOpen() { return winsim::WindowCount("BAZWndClass", "Kestrovane") == 1; }
+
+  const std::vector<uint8_t> dllV1 = VersionedImage({2, 300, 0, 1}, "dll");
+  const std::vector<uint8_t> dllV2 = VersionedImage({2, 300, 0, 2}, "dll");
+  const std::vector<uint8_t> exeV1 = VersionedImage({2, 300, 0, 1}, "exe");
+  const std::vector<uint8_t> exeV2 = VersionedImage({2, 300, 407, 9}, "exe");
+  ConfigJob job;
+};
+
+// ---- Pre-checks ----------------------------------------------------------------
+
+// Several failing checks in one row show which one is asked first; the check
+// named last in a row must not have been made.
+TEST_F(ConfigJobTest, PreCheckStopsAtTheFirstFailure) {
+  const struct {
+    const char* name;
+    int32_t mode;
+    bool firewall, administrator, suiteFiles, exceptions;
+    int32_t result;
+    const char* notMade;
+  } cases[] = {
+      {"no firewall, plain user", JobModeSetup, false, false, false, false, 2, "OpenSCManagerA"},
+      {"no firewall, plain user", JobModeRemoval, false, false, true, false, 2, "OpenSCManagerA"},
+      {"plain user, suite missing", JobModeSetup, true, false, false, true, 3, "FindFirstFileA"},
+      {"plain user, no exceptions", JobModeRemoval, true, false, true, false, 3, "INetFwAuthorizedApplications::Item"},
+      {"suite missing", JobModeSetup, true, true, false, false, 4, "INetFwAuthorizedApplications::Item"},
+      {"no exceptions", JobModeRemoval, true, true, false, false, 5, "FindFirstFileA"},
+      {"ready", JobModeSetup, true, true, true, false, 0, "INetFwAuthorizedApplications::Item"},
+      {"ready", JobModeRemoval, true, true, false, true, 0, "FindFirstFileA"},
+  };
+  for (const auto& c : cases) {
+    FreshMachine();
+    winsim::AddFile(kServer, exeV1);
+    if (c.suiteFiles) winsim::AddFile(kDll, dllV1);
+    if (c.exceptions) SeedExceptions();
+    winsim::SetFirewallInstalled(c.firewall);
+    winsim::SetAdministrator(c.administrator);
+    winsim::ClearCallLog();
+    ConfigJob fresh;
+    EXPECT_EQ(fresh.PreCheck(c.mode), c.result) << c.name << ", mode " << c.mode;
+    EXPECT_EQ(fresh.result, c.result) << c.name << ", mode " << c.mode;
+    EXPECT_FALSE(Called(c.notMade)) << c.name << ", mode " << c.mode;
+  }
+}
+
+// ---- Setup ---------------------------------------------------------------------
+
+// Setup ends before the suite is looked at when the firewall cannot be
+// changed (then no file is even read) or when no shipped file is newer.
+TEST_F(ConfigJobTest, SetupEndsBeforeTheSuiteWhenThereIsNoUpdate) {
+  const struct {
+    const char* name;
+    bool firewallRefuses;
+    int32_t result;
+    bool filesRead;
+  } cases[] = {
+      {"firewall change refused", true, JobFirewallChangeFailed, false},
+      {"nothing newer shipped", false, JobOk, true},
+  };
+  for (const auto& c : cases) {
+    FreshMachine();
+    SetUp();
+    Ship(c.firewallRefuses);
+    if (c.firewallRefuses) winsim::InjectFault("INetFwAuthorizedApplications::Add", E_ACCESSDENIED, "zamwtqnt");
+    winsim::ClearCallLog();
+    ConfigJob fresh;
+    int32_t restart = 0;
+    EXPECT_EQ(fresh.SetupSequence(restart), c.result) << c.name;
+    EXPECT_EQ(restart, 0) << c.name;
+    EXPECT_TRUE(winsim::FindFirewallApp(NET_FW_PROFILE_STANDARD, PanelImage())) << c.name << ": the firewall work is done";
+    EXPECT_EQ(Called("FindFirstFileA"), c.filesRead) << c.name;
+    EXPECT_FALSE(Called("OpenSCManagerA")) << c.name;
+    EXPECT_TRUE(PanelOpen()) << c.name;
+    EXPECT_EQ(winsim::FileContent(kServer), exeV1) << c.name;
+  }
+}
+
+TEST_F(ConfigJobTest, AnUpdateStopsTheSuiteAndBringsItBack) {
+  Ship(true);
+  winsim::ClearCallLog();
+  int32_t restart = 0;
+  EXPECT_EQ(job.SetupSequence(restart), JobOk);
+  EXPECT_EQ(restart, 0);
+  EXPECT_EQ(winsim::FileContent(kDll), dllV2);
+  EXPECT_EQ(winsim::FileContent(kServer), exeV2);
+  const std::vector<std::string> order = {"WTSEnumerateSessionsA", "ControlService", "MoveFileA", "MoveFileA",
+                                          "StartServiceA", "CreateProcessA"};
+  EXPECT_EQ(CallSequence(order), order);
+  EXPECT_EQ(winsim::ServiceState("ZAMWTQNT"), static_cast<DWORD>(SERVICE_RUNNING));
+  EXPECT_TRUE(PanelOpen());
+}
+
+// The running server's file cannot be replaced while the suite may not be
+// stopped: it waits for the next start, and nothing of the suite is touched.
+TEST_F(ConfigJobTest, TheSuiteStaysUpWhereStoppingItIsNotSafe) {
+  const struct {
+    const char* name;
+    void (*arrange)();
+  } cases[] = {
+      {"another user logged on",
+       [] { winsim::SetSessions({{0, "Console", WTSActive, "Administrator"}, {1, "", WTSDisconnected, "Hanako"}}); }},
+      {"spooler stopped", [] { winsim::SetServiceState("Spooler", SERVICE_STOPPED); }},
+  };
+  for (const auto& c : cases) {
+    FreshMachine();
+    SetUp();
+    Ship(true);
+    winsim::SetInUse(kServer, ERROR_ACCESS_DENIED);
+    c.arrange();
+    winsim::ClearCallLog();
+    ConfigJob fresh;
+    int32_t restart = 0;
+    EXPECT_EQ(fresh.SetupSequence(restart), JobOk) << c.name;
+    EXPECT_EQ(restart, 1) << c.name;
+    EXPECT_TRUE(Called("WTSEnumerateSessionsA")) << c.name << ": the sessions are always asked";
+    EXPECT_FALSE(Called("ControlService") || Called("StartServiceA") || Called("CreateProcessA")) << c.name;
+    EXPECT_TRUE(PanelOpen()) << c.name;
+    EXPECT_EQ(winsim::PendingFileRenameOperations().size(), 2u) << c.name << ": the server waits for the next start";
+  }
+}
+
+// ---- Removal -------------------------------------------------------------------
+
+TEST_F(ConfigJobTest, RemovalTakesAwayOnlyWhatIsThere) {
+  const struct {
+    const char* name;
+    bool present;
+    bool removalFails;
+    int32_t result;
+  } cases[] = {
+      {"exceptions present", true, false, 0},
+      {"exceptions gone since the pre-check", false, false, 0},
+      {"removal refused", true, true, 6},
+  };
+  for (const auto& c : cases) {
+    FreshMachine();
+    SeedExceptions();
+    winsim::SeedFirewallService(NET_FW_PROFILE_STANDARD, NET_FW_SERVICE_FILE_AND_PRINT, {true, NET_FW_SCOPE_ALL});
+    ConfigJob fresh;
+    ASSERT_EQ(fresh.PreCheck(JobModeRemoval), JobOk);
+    if (!c.present) FirewallSetting().RemoveSuiteExceptions();  // someone else was quicker
+    if (c.removalFails) winsim::InjectFault("INetFwAuthorizedApplications::Remove", E_ACCESSDENIED);
+    fresh.firewallSetting.SetDisableFileAndPrintSharing(TRUE);
+    winsim::ClearCallLog();
+    EXPECT_EQ(fresh.RemovalSequence(), c.result) << c.name;
+    EXPECT_EQ(Called("INetFwAuthorizedApplications::Remove"), c.present) << c.name;
+    EXPECT_EQ(winsim::FirewallServiceState(NET_FW_PROFILE_STANDARD, NET_FW_SERVICE_FILE_AND_PRINT).enabled,
+              !c.present)
+        << c.name << ": sharing is switched off only with the exceptions";
+    EXPECT_EQ(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, PanelImage()).has_value(), c.removalFails) << c.name;
+  }
+}
+
+// ---- The worker ----------------------------------------------------------------
+
+TEST_F(ConfigJobTest, TheWorkerRunsTheSequenceAndReportsToItsOwner) {
+  Ship(true);
+  winsim::SetInUse(kDll, ERROR_SHARING_VIOLATION);
+  const HWND owner = winsim::CreateMessageWindow("consent");
+  job.Start(owner, JobModeSetup, TRUE);
+  const auto started = winsim::WaitForPostedMessage(owner);
+  const auto finished = winsim::WaitForPostedMessage(owner);
+  ASSERT_TRUE(started && finished);
+  EXPECT_EQ(started->message, WM_JOB_STARTED);
+  EXPECT_EQ(finished->message, WM_JOB_FINISHED);
+  EXPECT_EQ(started->wParam | started->lParam | finished->wParam | finished->lParam, 0u);
+  job.Wait();
+  EXPECT_EQ(job.result, JobOk);
+  EXPECT_EQ(job.restartNeeded, 1);
+  EXPECT_EQ(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, PanelImage())->scope, NET_FW_SCOPE_ALL);
+  EXPECT_FALSE(winsim::TakePostedMessage(owner));
+  // Default security and stack, not suspended.
+  EXPECT_EQ(winsim::CallsTo("CreateThread").at(0).args, (std::vector<std::string>{"NULL", "0", "0x0"}));
+  winsim::DestroyMessageWindow(owner);
+}
+
+// A job works once: a second Start while its worker exists changes nothing,
+// not even the result the worker has already stored.
+TEST_F(ConfigJobTest, ASecondStartChangesNothing) {
+  SeedExceptions();
+  winsim::InjectFault("INetFwAuthorizedApplications::Remove", E_ACCESSDENIED);
+  const HWND owner = winsim::CreateMessageWindow("removal");
+  job.Start(owner, JobModeRemoval, TRUE);
+  winsim::WaitForPostedMessage(owner);
+  winsim::WaitForPostedMessage(owner);
+  ASSERT_EQ(job.result, JobFirewallChangeFailed);
+  job.Start(nullptr, JobModeSetup, FALSE);
+  EXPECT_EQ(job.ownerWindow, owner);
+  EXPECT_EQ(job.mode, JobModeRemoval);
+  EXPECT_EQ(job.result, JobFirewallChangeFailed);
+  job.Wait();
+  EXPECT_EQ(winsim::CallsTo("CreateThread").size(), 1u);
+  EXPECT_FALSE(winsim::TakePostedMessage(owner));
+  winsim::DestroyMessageWindow(owner);
+}
+
+// A thread that cannot be made leaves the job idle, and it can be started
+// again.
+TEST_F(ConfigJobTest, AWorkerThatCannotBeStarted) {
+  const HWND owner = winsim::CreateMessageWindow("consent");
+  winsim::InjectFault("CreateThread", ERROR_NOT_ENOUGH_MEMORY, "", 0, 1);
+  job.Start(owner, JobModeSetup, FALSE);
+  EXPECT_EQ(job.workerThread, nullptr);
+  job.Wait();
+  EXPECT_EQ(job.result, JobOk);
+  EXPECT_FALSE(winsim::TakePostedMessage(owner));
+  EXPECT_FALSE(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, PanelImage()));
+
+  job.Start(owner, JobModeSetup, FALSE);
+  EXPECT_NE(job.workerThread, nullptr);
+  job.Wait();
+  EXPECT_TRUE(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, PanelImage()));
+  winsim::DestroyMessageWindow(owner);
+}
+
+TEST_F(ConfigJobTest, ADestroyedJobHasJoinedItsWorker) {
+  {
+    ConfigJob started;
+    started.Start(nullptr, JobModeSetup, FALSE);
+  }
+  EXPECT_EQ(winsim::LiveThreadCount(), 0);
+  EXPECT_TRUE(winsim::FindFirewallApp(NET_FW_PROFILE_STANDARD, PanelImage())) << "the work was done, not cut short";
+}
+
+}  // namespace
