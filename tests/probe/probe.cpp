@@ -12,8 +12,9 @@
 // resource), VERFIX.EX_ (SZDD), VERFIX.CAB and damaged copies of the
 // compressed ones. The probe creates further files and directories there.
 // GROUP runs one group of cases only (fs, expand, version, delayed, profile,
-// text, com, registry, service, desktop, update); "update" runs the tool's
-// own expansion.
+// text, com, registry, service, desktop, strings, token, update); "update"
+// runs the tool's own expansion, "strings" reads the tool's string table,
+// which both builds link.
 //
 // Every line starts with a case id "group.case"; what follows is results
 // (TRUE/FALSE), GetLastError values, attributes, contents as size and CRC-32,
@@ -34,8 +35,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tool_strings.h"
 #include "winsim/control.h"
 #include "winsim/service_control.h"
+#include "winsim/ui_control.h"
 
 #endif
 
@@ -1304,6 +1307,154 @@ void DesktopCases() {
   PrinterCases();
 }
 
+// ---- The tool's string table, the token and ADVAPI32.DLL -------------------
+
+// Bytes as hexadecimal digits.
+std::string HexBytes(const char* bytes, size_t count) {
+  std::string out;
+  for (size_t i = 0; i < count; ++i) {
+    char digits[4];
+    std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned char>(bytes[i]));
+    out += digits;
+  }
+  return out;
+}
+
+// Every string of the tool's blocks (5000-5047) in code page 932, then
+// LoadStringA's edge cases: what it returns, the last error (0 before the
+// call), and the buffer up to one byte past the NUL (filled with 'x' first).
+void StringCases() {
+  const HINSTANCE self = GetModuleHandleA(nullptr);
+  Line("strings.own-instance").Add("non-null", Bool(self != nullptr));
+  std::string missing;
+  for (UINT id = 5000; id < 5048; ++id) {
+    char buffer[512];
+    SetLastError(0);
+    const int length = LoadStringA(self, id, buffer, sizeof buffer);
+    if (length <= 0) {
+      missing += (missing.empty() ? "" : ",") + Num(id) + (GetLastError() ? ":" + Num(GetLastError()) : "");
+      continue;
+    }
+    const std::vector<unsigned char> bytes(buffer, buffer + length);
+    char digest[32];
+    std::snprintf(digest, sizeof digest, "%d:%08lX", length, Crc32(bytes));
+    Line(("strings.text." + Num(id)).c_str()).Add("bytes", digest).Add("nul", Bool(buffer[length] == '\0'));
+  }
+  Line("strings.missing-in-blocks").Add("ids", missing);
+
+  const HMODULE setupapi = LoadLibraryA((g_system + "\\setupapi.dll").c_str());
+  struct Case {
+    const char* id;
+    HINSTANCE instance;
+    UINT string;
+    int max;
+  };
+  // Text 5000 begins "Windows(R) XP SP2 " (18 bytes), then a kanji.
+  const Case cases[] = {
+      {"strings.null-instance", nullptr, 5000, 64},
+      {"strings.id-high-word", self, 0x10000 + 5000, 64},
+      {"strings.missing-block", self, 5100, 64},
+      {"strings.other-module", setupapi, 5000, 64},
+      {"strings.max-0", self, 5000, 0},
+      {"strings.max-1", self, 5000, 1},
+      {"strings.cut-before-kanji", self, 5000, 19},
+      {"strings.cut-inside-kanji", self, 5000, 20},
+      {"strings.cut-after-kanji", self, 5000, 21},
+  };
+  for (const Case& c : cases) {
+    char buffer[64];
+    std::memset(buffer, 'x', sizeof buffer);
+    SetLastError(0);
+    const int result = LoadStringA(c.instance, c.string, buffer, c.max);
+    const size_t shown = result >= 0 ? result + 2 : 2;
+    Line(c.id).Add("result", Num(result)).Add("error", Num(GetLastError())).Add("buffer", HexBytes(buffer, shown));
+  }
+  FreeLibrary(setupapi);
+  SetLastError(0);
+  const HMODULE none = GetModuleHandleA("kvnosuch.dll");
+  Line("strings.module-handle-missing").Add("null", Bool(none == nullptr)).Add("error", Num(GetLastError()));
+}
+
+// The calls that enable the shutdown privilege, and how "ADVAPI32.DLL" is
+// reached. Nothing is restarted.
+void TokenCases() {
+  // The current process's pseudo handle, as GetCurrentProcess gives it.
+  const HANDLE process = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+  HANDLE token = nullptr, queryOnly = nullptr;
+  SetLastError(0);
+  BOOL ok = OpenProcessToken(process, TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);
+  Line("token.open").Result("result", ok, GetLastError());
+  ok = OpenProcessToken(process, TOKEN_QUERY, &queryOnly);
+  Line("token.open-query-only").Result("result", ok, GetLastError());
+
+  struct Lookup {
+    const char* id;
+    const char* system;
+    const char* name;
+  };
+  const Lookup lookups[] = {
+      {"token.lookup.shutdown", nullptr, "SeShutdownPrivilege"},
+      {"token.lookup.lower-case", nullptr, "seshutdownprivilege"},
+      {"token.lookup.empty-system", "", "SeShutdownPrivilege"},
+      {"token.lookup.remote-shutdown", nullptr, "SeRemoteShutdownPrivilege"},
+      {"token.lookup.debug", nullptr, "SeDebugPrivilege"},
+      {"token.lookup.unknown", nullptr, "SeNoSuchPrivilege"},
+      {"token.lookup.other-system", "\\\\KVNOSUCHHOST", "SeShutdownPrivilege"},
+  };
+  LUID shutdown = {0, 0};
+  for (const Lookup& lookup : lookups) {
+    LUID luid = {0, 0};
+    SetLastError(0);
+    ok = LookupPrivilegeValueA(lookup.system, lookup.name, &luid);
+    Line line(lookup.id);
+    line.Result("result", ok, GetLastError());
+    if (ok) line.Add("luid", Num(luid.LowPart) + ":" + Num(luid.HighPart));
+    if (ok && !shutdown.LowPart) shutdown = luid;
+  }
+
+  // AdjustTokenPrivileges answers with the last error even when it succeeds.
+  struct Adjust {
+    const char* id;
+    HANDLE* token;
+    DWORD luid;
+  };
+  const Adjust adjusts[] = {
+      {"token.adjust.shutdown", &token, shutdown.LowPart},
+      {"token.adjust.again", &token, shutdown.LowPart},
+      {"token.adjust.unknown-luid", &token, 999},
+      {"token.adjust.query-only-handle", &queryOnly, shutdown.LowPart},
+  };
+  for (const Adjust& adjust : adjusts) {
+    TOKEN_PRIVILEGES privileges;
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Luid.LowPart = adjust.luid;
+    privileges.Privileges[0].Luid.HighPart = 0;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    SetLastError(0xDEAD);
+    ok = AdjustTokenPrivileges(*adjust.token, FALSE, &privileges, 16, nullptr, nullptr);
+    Line(adjust.id).Add("result", Bool(ok)).Add("error", Num(GetLastError()));
+  }
+  const BOOL closed = CloseHandle(token);
+  CloseHandle(queryOnly);
+  SetLastError(0);
+  const BOOL again = CloseHandle(token);
+  Line("token.close").Add("first", Bool(closed)).Result("second", again, GetLastError());
+
+  // ADVAPI32.DLL is loaded with the program: a bare name and the system
+  // path give that module. InitiateSystemShutdownExA is looked up, never
+  // called.
+  const HMODULE loaded = GetModuleHandleA("ADVAPI32.DLL");
+  const HMODULE bare = LoadLibraryA("ADVAPI32.DLL");
+  const HMODULE full = LoadLibraryA((g_system + "\\ADVAPI32.DLL").c_str());
+  Line("token.advapi32")
+      .Add("loaded", Bool(loaded != nullptr))
+      .Add("bare-name-same", Bool(bare == loaded))
+      .Add("system-path-same", Bool(full == loaded))
+      .Add("shutdown-ex", Bool(full && GetProcAddress(full, "InitiateSystemShutdownExA") != nullptr));
+  if (bare) FreeLibrary(bare);
+  if (full) FreeLibrary(full);
+}
+
 struct Group {
   const char* name;
   void (*run)();
@@ -1320,6 +1471,8 @@ const Group kGroups[] = {
     {"registry", RegistryCases},
     {"service", ServiceCases},
     {"desktop", DesktopCases},
+    {"strings", StringCases},
+    {"token", TokenCases},
     {"update", ToolExpansionCases},
 };
 
@@ -1381,6 +1534,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
 #ifndef _WIN32
   winsim::Reset();
+  winsim::SetStringTable(ToolStringTable());
   if (args.size() >= 2 && args[0] == "--import") {
     if (args.size() < 3 || !Import(args[1], args[2])) return Usage();
     args.erase(args.begin(), args.begin() + 2);

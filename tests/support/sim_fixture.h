@@ -13,7 +13,10 @@
 class SimTest : public ::testing::Test {
  protected:
   ~SimTest() override { ExpectNothingLeft(); }
-  void SetUp() override { winsim::Reset(); }
+  void SetUp() override {
+    InstallToolStrings();
+    winsim::Reset();
+  }
 
   // For a table whose rows each need a fresh machine: checks what the last
   // row left, then resets.
@@ -23,6 +26,9 @@ class SimTest : public ::testing::Test {
   }
 
  private:
+  // The tool's own string table, for LoadStringA; the machine keeps it
+  // across resets, so it is installed once.
+  static void InstallToolStrings();
   static void ExpectNothingLeft() {
     EXPECT_EQ(winsim::OpenResources(), std::vector<std::string>{}) << "left open";
     EXPECT_EQ(winsim::ForeverBlockedCalls(), std::vector<std::string>{}) << "calls that never return on Windows";

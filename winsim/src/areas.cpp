@@ -11,6 +11,8 @@ void ResetServices();   // services.cpp: the service control manager
 void ResetDesktop();    // desktop.cpp: windows and processes
 void ResetSessions();   // sessions.cpp: Wtsapi32.dll and its sessions
 void ResetPrinters();   // printers.cpp: local printers and zamgik.dll
+void ResetMessageBoxes();  // message_boxes.cpp: boxes shown and queued answers
+void ResetShutdown();   // shutdown.cpp: the token, ADVAPI32.DLL and restart requests
 
 // Each area appends one line per resource it still holds open.
 void ReportOpenFiles(std::vector<std::string>& out);     // fs.cpp, lz32.cpp: find and LZ handles
@@ -31,6 +33,8 @@ void ResetAreas() {
   ResetDesktop();
   ResetSessions();
   ResetPrinters();
+  ResetMessageBoxes();
+  ResetShutdown();
 }
 
 }  // namespace detail

@@ -10,11 +10,13 @@
 namespace winsim {
 namespace detail {
 
+// `exists`: see RegisterExport.
 template <typename Function>
-void ExportFunction(const std::string& module, const std::string& name, Function* function) {
+void ExportFunction(const std::string& module, const std::string& name, Function* function,
+                    bool (*exists)() = nullptr) {
   // Through void(*)(), the one function type every other converts to
   // without a warning.
-  RegisterExport(module, name, reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function)));
+  RegisterExport(module, name, reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function)), exists);
 }
 
 }  // namespace detail

@@ -42,8 +42,19 @@ struct Module {
   bool present = true;
   std::map<std::string, FARPROC> exports;
   std::map<std::string, bool> exportPresent;
-  int loadCount = 0;
+  // Entry points that exist only on some systems: present only while this
+  // answers true for the simulated operating system.
+  std::map<std::string, bool (*)()> exportExists;
+  // Loaded with the program, which imports it (a system module that is also
+  // a known DLL): GetModuleHandleA finds it, and a bare name reaches it
+  // whatever lies beside the tool.
+  bool loadedWithProgram = false;
+  int loadCount = 0;  // loads by LoadLibraryA not yet freed
 };
+
+// The program's own instance handle (its image base), as GetModuleHandleA(NULL)
+// gives it.
+const uintptr_t kProgramInstance = 0x00400000;
 
 struct RegValue {
   std::string name;
@@ -195,7 +206,12 @@ void RecordBlockedForever(const std::string& what);
 
 void ResetRegistry();
 void ResetModules();
-void RegisterExport(const std::string& module, const std::string& function, FARPROC proc);
+// `exists`, when given, tells whether the entry point exists on the simulated
+// operating system.
+void RegisterExport(const std::string& module, const std::string& function, FARPROC proc,
+                    bool (*exists)() = nullptr);
+// The module is loaded with the program (see Module::loadedWithProgram).
+void SetLoadedWithProgram(const std::string& module);
 
 void SetLastErrorInternal(DWORD error);
 

@@ -47,6 +47,12 @@ HMODULE LoadSystem(const std::string& leaf) {
   return HandleFor(it->first);
 }
 
+bool ExportExists(Module& module, const std::string& function) {
+  if (!module.exports.count(function) || !module.exportPresent[function]) return false;
+  auto exists = module.exportExists.find(function);
+  return exists == module.exportExists.end() || exists->second();
+}
+
 }  // namespace
 
 void ReportLoadedModules(std::vector<std::string>& out) {
@@ -61,12 +67,15 @@ void ResetModules() {
   M().foreignLoads = 0;
 }
 
-void RegisterExport(const std::string& module, const std::string& function, FARPROC proc) {
+void RegisterExport(const std::string& module, const std::string& function, FARPROC proc, bool (*exists)()) {
   Module& m = M().modules[Lower(module)];
   m.name = Lower(module);
   m.exports[function] = proc;
   m.exportPresent[function] = true;
+  if (exists) m.exportExists[function] = exists;
 }
+
+void SetLoadedWithProgram(const std::string& module) { M().modules[Lower(module)].loadedWithProgram = true; }
 
 }  // namespace detail
 
@@ -120,11 +129,15 @@ HMODULE LoadLibraryA(LPCSTR fileName) {
     if (dir == systemDir) module = LoadSystem(leaf);
     if (!module && FindNode(full) && !(dir == systemDir && M().modules.count(Lower(leaf)))) module = LoadForeign();
   } else {
-    // A bare name: the application's directory first, then the system
+    // A bare name: a module loaded with the program is that module;
+    // otherwise the application's directory first, then the system
     // directory, the Windows directory and the current directory.
     const std::string& exe = M().moduleFileName;
     const std::string appDir = exe.substr(0, exe.rfind('\\') == std::string::npos ? 0 : exe.rfind('\\'));
-    if (!appDir.empty() && FindNode(appDir + "\\" + leaf)) {
+    auto known = M().modules.find(Lower(leaf));
+    if (known != M().modules.end() && known->second.loadedWithProgram) {
+      module = LoadSystem(leaf);
+    } else if (!appDir.empty() && FindNode(appDir + "\\" + leaf)) {
       module = LoadForeign();
     } else if ((module = LoadSystem(leaf)) == nullptr) {
       if (FindNode(M().windowsDir + "\\" + leaf) || FindNode(M().currentDir + "\\" + leaf)) module = LoadForeign();
@@ -142,7 +155,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR procName) {
     return nullptr;
   }
   auto it = M().modules.find(handle->second);
-  if (it == M().modules.end() || !procName || !it->second.exports.count(procName) || !it->second.exportPresent[procName]) {
+  if (it == M().modules.end() || !procName || !ExportExists(it->second, procName)) {
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
   }
@@ -159,4 +172,28 @@ BOOL FreeLibrary(HMODULE module) {
   auto it = M().modules.find(handle->second);
   if (it != M().modules.end() && it->second.loadCount > 0) --it->second.loadCount;
   return TRUE;
+}
+
+// NULL: the program itself. A name: a simulated system module that is
+// loaded, by its name or by its path in the system directory (the program's
+// own file name and foreign modules are not looked up).
+HMODULE GetModuleHandleA(LPCSTR moduleName) {
+  ApiCall call("GetModuleHandleA", {Arg(moduleName)});
+  if (auto fault = call.Fault()) {
+    SetLastError(static_cast<DWORD>(*fault));
+    return nullptr;
+  }
+  if (!moduleName) return reinterpret_cast<HMODULE>(kProgramInstance);
+  std::string name = moduleName;
+  if (LeafOf(name).find('.') == std::string::npos) name += ".dll";
+  const std::string leaf = LeafOf(name);
+  const std::string full = NormalizePath(name);
+  const bool inSystemDir = leaf.size() == name.size() ||
+                     UpperAnsi(full.substr(0, full.rfind('\\'))) == UpperAnsi(M().windowsDir + "\\system32");
+  auto it = M().modules.find(Lower(leaf));
+  if (inSystemDir && it != M().modules.end() && it->second.present &&
+      (it->second.loadedWithProgram || it->second.loadCount > 0))
+    return HandleFor(it->first);
+  SetLastError(ERROR_MOD_NOT_FOUND);
+  return nullptr;
 }

@@ -22,7 +22,8 @@ std::string FromAnsi(const std::string& ansi);
 // ---- String table ------------------------------------------------------------
 // The program's own string table (UTF-8 texts by id), served by LoadStringA
 // in the simulated code page. It belongs to the program, not to the machine:
-// Reset keeps it.
+// Reset keeps it. Host tests see the tool's own table (strings.rc), which
+// their fixture installs.
 void SetStringTable(const std::map<UINT, std::string>& utf8Texts);
 
 // ---- Message boxes ---------------------------------------------------------------
@@ -37,13 +38,22 @@ struct MessageBoxRecord {
 std::vector<MessageBoxRecord> MessageBoxes();
 // Answers for the next boxes, in order. A box without a queued answer gets
 // its default button's id (IDOK for MB_OK; IDYES for MB_YESNO, IDNO with
-// MB_DEFBUTTON2).
+// MB_DEFBUTTON2). An answer the box has no button for never comes: the box
+// is recorded as a call that never returns (ForeverBlockedCalls) and
+// answers 0.
 void AnswerMessageBox(int answer);
 
 // ---- Restart of Windows ----------------------------------------------------------
 // "ADVAPI32.DLL" is a simulated module exporting InitiateSystemShutdownExA
-// (absent with SetExportPresent). The token calls fail on the 95 family with
-// ERROR_CALL_NOT_IMPLEMENTED, as there.
+// (absent with SetExportPresent; it exists from Windows XP on, so not on
+// 2000, NT 4.0 or the 95 family). The module is loaded with the program, which
+// imports it, and is a known DLL: a bare name reaches the system's copy
+// whatever lies beside the tool. The token calls fail on the 95 family with
+// ERROR_CALL_NOT_IMPLEMENTED, as there; ExitWindowsEx works there without a
+// privilege. On the NT family a restart needs SeShutdownPrivilege enabled
+// (AdjustTokenPrivileges): without it ExitWindowsEx fails with
+// ERROR_PRIVILEGE_NOT_HELD and InitiateSystemShutdownExA with
+// ERROR_ACCESS_DENIED. Every call is recorded, whatever it answers.
 struct RestartRequest {
   std::string function;  // "ExitWindowsEx" or "InitiateSystemShutdownExA"
   UINT exitFlags = 0;    // ExitWindowsEx
@@ -59,6 +69,10 @@ std::vector<RestartRequest> RestartRequests();
 // A restart request is refused (the call fails with this error); it is still
 // recorded.
 void RefuseRestart(DWORD error);
+// The token holds SeShutdownPrivilege (disabled until adjusted), as every
+// user's token does on XP Professional; a policy can withhold it, and
+// AdjustTokenPrivileges then answers ERROR_NOT_ALL_ASSIGNED.
+void SetShutdownPrivilegeHeld(bool held);
 
 }  // namespace winsim
 

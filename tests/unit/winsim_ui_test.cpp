@@ -1,0 +1,264 @@
+// Message boxes, the program's string table, the token and the restart of
+// Windows on the simulated machine. Expected bytes and error codes are those
+// Windows XP gives (and Wine, where the probe compares them).
+#include <cstring>
+#include <string>
+
+#include "bind_export.h"
+#include "sim_fixture.h"
+#include "win32api.h"
+#include "winsim/ui_control.h"
+
+namespace {
+
+// The current process's pseudo handle, as GetCurrentProcess gives it.
+const HANDLE kSelf = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+const DWORD kUntouched = 0xDEAD;
+// Text 5000 in code page 932: 対応 is 91CE 899E, 設定ツール 90DD 92E8 8363 815B 838B.
+const char kTitle932[] = "Windows(R) XP SP2 \x91\xCE\x89\x9E Kestrovane \x90\xDD\x92\xE8\x83\x63\x81\x5B\x83\x8B";
+const char kTitleAt1252[] = "Windows(R) XP SP2 ?? Kestrovane ?????";
+
+typedef BOOL(WINAPI* ShutdownFn)(LPSTR, LPSTR, DWORD, BOOL, BOOL, DWORD);
+
+class WinsimUiTest : public SimTest {
+ protected:
+  // The tool's way of enabling the shutdown privilege: whether each of the
+  // three calls succeeded, as "111".
+  static std::string EnableShutdownPrivilege() {
+    HANDLE token = nullptr;
+    TOKEN_PRIVILEGES privileges{1, {{{0, 0}, SE_PRIVILEGE_ENABLED}}};
+    std::string steps;
+    steps += OpenProcessToken(kSelf, TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token) ? '1' : '0';
+    steps += LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid) ? '1' : '0';
+    steps += AdjustTokenPrivileges(token, FALSE, &privileges, 16, nullptr, nullptr) ? '1' : '0';
+    if (token) CloseHandle(token);
+    return steps;
+  }
+};
+
+TEST_F(WinsimUiTest, LoadStringServesTheToolsTextsInTheCodePage) {
+  enum Instance { Program, Null, Module, NoModule };
+  struct Row {
+    const char* what;
+    Instance instance;
+    UINT id;
+    int max;
+    int result;
+    std::string bytes;
+    DWORD error;
+  };
+  const std::string title = kTitle932;
+  const Row rows[] = {
+      {"whole text", Program, 5000, 300, 44, title, kUntouched},
+      {"NULL instance: the program", Null, 5000, 300, 44, title, kUntouched},
+      {"only the low word of the id counts", Program, 0x10000 + 5000, 300, 44, title, kUntouched},
+      {"escaped line feed", Program, 5008,
+       300, 21, "\x90\xDD\x92\xE8\x82\xF0\x8A\xAE\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42\n", kUntouched},
+      {"cut inside one leaves a byte unused", Program, 5000, 20, 18, title.substr(0, 18), kUntouched},
+      {"cut after one", Program, 5000, 21, 20, title.substr(0, 20), kUntouched},
+      {"room for the NUL only", Program, 5000, 1, 0, "", kUntouched},
+      {"missing id in an existing block", Program, 5001, 300, 0, "", kUntouched},
+      {"missing block", Program, 5100, 300, 0, "", 1814},  // ERROR_RESOURCE_NAME_NOT_FOUND
+      {"another module's instance", Module, 5000, 300, 0, "", 1814},
+      {"no module", NoModule, 5000, 300, 0, "", ERROR_RESOURCE_DATA_NOT_FOUND},
+      {"no buffer size", Program, 5000, 0, -1, "xx", kUntouched},
+  };
+  const HMODULE setupapi = LoadLibraryA("C:\\WINDOWS\\system32\\setupapi.dll");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const HINSTANCE instances[] = {GetModuleHandleA(nullptr), nullptr, setupapi,
+                                   reinterpret_cast<HINSTANCE>(0x12340000)};
+    char buffer[300];
+    std::memset(buffer, 'x', sizeof buffer);
+    SetLastError(kUntouched);
+    EXPECT_EQ(LoadStringA(instances[row.instance], row.id, buffer, row.max), row.result);
+    EXPECT_EQ(GetLastError(), row.error);
+    // What the call wrote, with its NUL; or the buffer's start, untouched.
+    const std::string expected = row.result >= 0 ? row.bytes + '\0' : row.bytes;
+    EXPECT_EQ(std::string(buffer, expected.size()), expected);
+  }
+  FreeLibrary(setupapi);
+
+  char buffer[8] = "x";
+  winsim::InjectFault("LoadStringA", ERROR_NOT_ENOUGH_MEMORY, "5000");
+  EXPECT_EQ(LoadStringA(nullptr, 5000, buffer, sizeof buffer), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+  EXPECT_EQ(buffer[0], '\0');
+}
+
+TEST_F(WinsimUiTest, TextFollowsTheSimulatedCodePage) {
+  char buffer[100];
+  EXPECT_EQ(winsim::ToAnsi("Windows(R) XP SP2 対応 Kestrovane 設定ツール"), kTitle932);
+  EXPECT_EQ(winsim::FromAnsi(kTitle932), "Windows(R) XP SP2 対応 Kestrovane 設定ツール");
+  winsim::SetCodePage(1252);
+  EXPECT_EQ(LoadStringA(nullptr, 5000, buffer, sizeof buffer), static_cast<int>(std::strlen(kTitleAt1252)));
+  EXPECT_STREQ(buffer, kTitleAt1252);
+}
+
+TEST_F(WinsimUiTest, ModuleHandles) {
+  const HMODULE program = GetModuleHandleA(nullptr);
+  EXPECT_NE(program, nullptr);
+  const HMODULE advapi32 = GetModuleHandleA("ADVAPI32.DLL");
+  ASSERT_NE(advapi32, nullptr) << "loaded with the program";
+  EXPECT_NE(advapi32, program);
+  EXPECT_EQ(GetModuleHandleA("advapi32"), advapi32);
+  EXPECT_EQ(GetModuleHandleA("C:\\WINDOWS\\system32\\advapi32.dll"), advapi32);
+
+  // A planted copy beside the tool is never reached: the loaded system
+  // module is a known DLL.
+  winsim::AddFile("C:\\KVTOOL\\ADVAPI32.DLL", "MZ planted");
+  const HMODULE bare = LoadLibraryA("ADVAPI32.DLL");
+  EXPECT_EQ(bare, advapi32);
+  EXPECT_EQ(winsim::ForeignModuleLoads(), 0);
+  EXPECT_EQ(winsim::ModuleLoadCount("ADVAPI32.DLL"), 1);
+  FreeLibrary(bare);
+
+  for (const char* name : {"setupapi.dll", "nosuch.dll", "C:\\KVTOOL\\ADVAPI32.DLL"}) {
+    SCOPED_TRACE(name);
+    SetLastError(0);
+    EXPECT_EQ(GetModuleHandleA(name), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  }
+  const HMODULE setupapi = LoadLibraryA("C:\\WINDOWS\\system32\\setupapi.dll");
+  EXPECT_EQ(GetModuleHandleA("SETUPAPI.DLL"), setupapi);
+  FreeLibrary(setupapi);
+  winsim::SetModulePresent("ADVAPI32.DLL", false);
+  EXPECT_EQ(GetModuleHandleA("ADVAPI32.DLL"), nullptr);
+}
+
+TEST_F(WinsimUiTest, MessageBoxesAreAnsweredAndRecorded) {
+  const int kNone = -1;
+  struct Row {
+    UINT style;
+    int queued;  // kNone: no answer queued
+    int answer;
+  };
+  const Row rows[] = {
+      {MB_OK, kNone, IDOK},
+      {MB_YESNO, kNone, IDYES},
+      {MB_YESNO | MB_DEFBUTTON2, kNone, IDNO},
+      {MB_OKCANCEL | MB_DEFBUTTON2, kNone, IDCANCEL},
+      {MB_OK | MB_DEFBUTTON2, kNone, IDOK},
+      {MB_YESNO, IDNO, IDNO},
+      {MB_YESNO, IDCANCEL, 0},  // no such button: the box never closes
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.style);
+    if (row.queued != kNone) winsim::AnswerMessageBox(row.queued);
+    EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", row.style), row.answer);
+    const std::vector<winsim::MessageBoxRecord> boxes = winsim::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text + "|" + boxes[0].caption, "text|caption");
+    EXPECT_EQ(boxes[0].style, row.style);
+    EXPECT_EQ(boxes[0].answer, row.answer);
+    EXPECT_EQ(winsim::ForeverBlockedCalls().size(), row.answer ? 0u : 1u);
+    winsim::Reset();
+  }
+
+  EXPECT_EQ(MessageBoxA(nullptr, "text", nullptr, MB_ICONHAND | 2 /* abort, retry, ignore */), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+  winsim::InjectFault("MessageBoxA", ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(MessageBoxA(nullptr, "text", nullptr, MB_OK), 0);
+  EXPECT_EQ(winsim::MessageBoxes().size(), 0u);
+}
+
+// Each profile: the tool's sequence before ExitWindowsEx, and whether
+// InitiateSystemShutdownExA exists and restarts.
+TEST_F(WinsimUiTest, RestartOnEveryOperatingSystem) {
+  struct Row {
+    winsim::Os os;
+    bool tokens;      // the token calls work
+    bool shutdownEx;  // InitiateSystemShutdownExA exists
+  };
+  const Row rows[] = {
+      {winsim::Os::Win95, false, false}, {winsim::Os::Win98, false, false},    {winsim::Os::WinMe, false, false},
+      {winsim::Os::Nt351, true, false},  {winsim::Os::Nt4, true, false},       {winsim::Os::Win2000, true, false},
+      {winsim::Os::WinXp, true, true},   {winsim::Os::Server2003, true, true}, {winsim::Os::Vista, true, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(static_cast<int>(row.os));
+    FreshMachine();
+    winsim::SetOs(row.os);
+    SetLastError(kUntouched);
+    // Without the privilege only the 95 family restarts.
+    EXPECT_EQ(ExitWindowsEx(EWX_REBOOT, 0), row.tokens ? FALSE : TRUE);
+    EXPECT_EQ(GetLastError(), row.tokens ? 1314u : kUntouched);  // ERROR_PRIVILEGE_NOT_HELD
+    EXPECT_EQ(EnableShutdownPrivilege(), row.tokens ? "111" : "000");
+    EXPECT_EQ(GetLastError(), row.tokens ? ERROR_SUCCESS : ERROR_CALL_NOT_IMPLEMENTED);
+    EXPECT_TRUE(ExitWindowsEx(EWX_REBOOT, 0));
+
+    const HMODULE advapi32 = LoadLibraryA("C:\\WINDOWS\\system32\\ADVAPI32.DLL");
+    const auto shutdown = BindExport<ShutdownFn>(advapi32, "InitiateSystemShutdownExA");
+    ASSERT_EQ(shutdown != nullptr, row.shutdownEx);
+    char message[] = "restart";
+    EXPECT_TRUE(!shutdown || shutdown(nullptr, message, 0, FALSE, TRUE, 0x80030004));
+    FreeLibrary(advapi32);
+
+    const std::vector<winsim::RestartRequest> requests = winsim::RestartRequests();
+    ASSERT_EQ(requests.size(), row.shutdownEx ? 3u : 2u);
+    EXPECT_FALSE(requests[0].shutdownPrivilegeEnabled);
+    EXPECT_EQ(requests[1].exitFlags, static_cast<UINT>(EWX_REBOOT));
+    EXPECT_EQ(requests[1].shutdownPrivilegeEnabled, row.tokens);
+    if (!row.shutdownEx) continue;
+    const winsim::RestartRequest& last = requests[2];
+    EXPECT_EQ(last.function + "|" + last.machine + "|" + last.message, "InitiateSystemShutdownExA|NULL|restart");
+    EXPECT_EQ(last.timeout, 0u);
+    EXPECT_FALSE(last.forceAppsClosed);
+    EXPECT_TRUE(last.rebootAfterShutdown);
+    EXPECT_EQ(last.reason, 0x80030004u);
+    EXPECT_TRUE(last.shutdownPrivilegeEnabled);
+  }
+}
+
+// Privilege names and their LUIDs are compared with Wine by the probe.
+TEST_F(WinsimUiTest, TokensAndPrivileges) {
+  // A token handle is a kernel object, open until closed.
+  HANDLE token = nullptr;
+  HANDLE queryOnly = nullptr;
+  ASSERT_TRUE(OpenProcessToken(kSelf, TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token));
+  ASSERT_TRUE(OpenProcessToken(kSelf, TOKEN_QUERY, &queryOnly));
+  EXPECT_EQ(winsim::OpenResources().size(), 2u);
+  EXPECT_EQ(winsim::CallsTo("OpenProcessToken")[1].args[1], "0x8") << "the access asked for";
+
+  struct Adjust {
+    bool administrator;
+    bool shutdownHeld;
+    DWORD luid;
+    HANDLE* handle;
+    BOOL result;
+    DWORD error;
+  };
+  const Adjust adjusts[] = {
+      {true, true, 19, &token, TRUE, ERROR_SUCCESS},
+      {false, true, 19, &token, TRUE, ERROR_SUCCESS},  // every user may shut down
+      {false, true, 20, &token, TRUE, ERROR_NOT_ALL_ASSIGNED},
+      {true, true, 999, &token, TRUE, ERROR_NOT_ALL_ASSIGNED},
+      {true, false, 19, &token, TRUE, ERROR_NOT_ALL_ASSIGNED},
+      {true, true, 19, &queryOnly, FALSE, ERROR_ACCESS_DENIED},
+  };
+  for (const Adjust& adjust : adjusts) {
+    SCOPED_TRACE(adjust.luid);
+    winsim::SetAdministrator(adjust.administrator);
+    winsim::SetShutdownPrivilegeHeld(adjust.shutdownHeld);
+    TOKEN_PRIVILEGES privileges{1, {{{adjust.luid, 0}, SE_PRIVILEGE_ENABLED}}};
+    SetLastError(kUntouched);
+    EXPECT_EQ(AdjustTokenPrivileges(*adjust.handle, FALSE, &privileges, 16, nullptr, nullptr), adjust.result);
+    EXPECT_EQ(GetLastError(), adjust.error);
+  }
+  EXPECT_FALSE(ExitWindowsEx(EWX_REBOOT, 0)) << "a withheld privilege is not enabled";
+
+  EXPECT_TRUE(CloseHandle(token));
+  EXPECT_TRUE(CloseHandle(queryOnly));
+  EXPECT_FALSE(CloseHandle(token));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+
+  // A refused restart is recorded all the same.
+  winsim::SetShutdownPrivilegeHeld(true);
+  EXPECT_EQ(EnableShutdownPrivilege(), "111");
+  winsim::RefuseRestart(1115);  // ERROR_SHUTDOWN_IN_PROGRESS
+  EXPECT_FALSE(ExitWindowsEx(EWX_REBOOT, 0));
+  EXPECT_EQ(GetLastError(), 1115u);
+  EXPECT_EQ(winsim::RestartRequests().size(), 2u);
+}
+
+}  // namespace
