@@ -12,9 +12,9 @@
 // resource), VERFIX.EX_ (SZDD), VERFIX.CAB and damaged copies of the
 // compressed ones. The probe creates further files and directories there.
 // GROUP runs one group of cases only (fs, expand, version, delayed, profile,
-// text, com, registry, service, desktop, strings, token, update); "update"
-// runs the tool's own expansion, "strings" reads the tool's string table,
-// which both builds link.
+// text, com, registry, service, desktop, thread, strings, token, update);
+// "update" runs the tool's own expansion, "strings" reads the tool's string
+// table, which both builds link.
 //
 // Every line starts with a case id "group.case"; what follows is results
 // (TRUE/FALSE), GetLastError values, attributes, contents as size and CRC-32,
@@ -38,6 +38,7 @@
 #include "tool_strings.h"
 #include "winsim/control.h"
 #include "winsim/service_control.h"
+#include "winsim/thread_control.h"
 #include "winsim/ui_control.h"
 
 #endif
@@ -1307,6 +1308,97 @@ void DesktopCases() {
   PrinterCases();
 }
 
+// ---- Threads, named events and posted messages ------------------------------
+
+// A created event: whether a handle came back, and the last error, which
+// tells a new event (0) from an existing one (183).
+HANDLE EventCase(const char* id, LPSECURITY_ATTRIBUTES attributes, BOOL initialState, const char* name) {
+  SetLastError(1234);
+  const HANDLE event = CreateEventA(attributes, FALSE, initialState, name);
+  Line(id).Add("handle", Bool(event != nullptr)).Add("error", Num(GetLastError()));
+  return event;
+}
+
+void EventCases() {
+  HANDLE first = EventCase("thread.event.create", nullptr, FALSE, "KvProbeEvent");
+  HANDLE second = EventCase("thread.event.create-again", nullptr, TRUE, "KvProbeEvent");
+  Line("thread.event.create-again.handles").Add("distinct", Bool(first != second));
+  Line("thread.event.create-again.state").Add("wait", Num(WaitForSingleObject(second, 0)));
+  CloseHandle(EventCase("thread.event.other-case", nullptr, FALSE, "KVPROBEEVENT"));
+  CloseHandle(EventCase("thread.event.local-prefix", nullptr, FALSE, "Local\\KvProbeEvent"));
+
+  SECURITY_DESCRIPTOR descriptor;
+  SetLastError(0);
+  BOOL ok = InitializeSecurityDescriptor(&descriptor, 2);
+  Line("thread.sd.init-revision-2").Result("result", ok, GetLastError());
+  ok = InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+       SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
+  Line("thread.sd.null-dacl").Result("result", ok, GetLastError());
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, TRUE};
+  HANDLE global = EventCase("thread.event.global-null-dacl", &attributes, FALSE, "Global\\KvProbeEvent");
+  CloseHandle(EventCase("thread.event.global-again", nullptr, FALSE, "Global\\KvProbeEvent"));
+  CloseHandle(global);
+  CloseHandle(EventCase("thread.event.global-after-close", nullptr, FALSE, "Global\\KvProbeEvent"));
+
+  CloseHandle(first);
+  CloseHandle(second);
+  CloseHandle(EventCase("thread.event.after-last-close", nullptr, FALSE, "KvProbeEvent"));
+
+  HANDLE unnamed = EventCase("thread.event.unnamed-signalled", nullptr, TRUE, nullptr);
+  const DWORD taken = WaitForSingleObject(unnamed, 0);
+  Line("thread.event.wait-auto-reset").Add("first", Num(taken)).Add("second", Num(WaitForSingleObject(unnamed, 0)));
+  CloseHandle(unnamed);
+}
+
+DWORD WINAPI ReturnSeven(LPVOID) { return 7; }
+DWORD WINAPI SleepThenReturn(LPVOID) {
+  Sleep(200);
+  return 9;
+}
+
+// The exit code of a thread, or the error.
+std::string ExitCode(HANDLE thread) {
+  DWORD code = 0;
+  return GetExitCodeThread(thread, &code) ? Num(code) : "error:" + Num(GetLastError());
+}
+
+void ThreadCases() {
+  DWORD id = 0;
+  HANDLE thread = CreateThread(nullptr, 0, ReturnSeven, nullptr, 0, &id);
+  Line("thread.create").Add("handle", Bool(thread != nullptr)).Add("id", Bool(id != 0));
+  Line("thread.wait-ended").Add("infinite", Num(WaitForSingleObject(thread, INFINITE)))
+      .Add("again", Num(WaitForSingleObject(thread, 0)));
+  Line("thread.exit-code-ended").Add("code", ExitCode(thread));
+  CloseHandle(thread);
+  SetLastError(0);
+  const DWORD closed = WaitForSingleObject(thread, 0);
+  Line("thread.wait-closed").Add("result", Hex(closed)).Add("error", Num(GetLastError()));
+
+  thread = CreateThread(nullptr, 0, SleepThenReturn, nullptr, 0, nullptr);
+  Line("thread.exit-code-running").Add("code", ExitCode(thread)).Add("wait", Num(WaitForSingleObject(thread, 0)));
+  Line("thread.wait-running").Add("infinite", Num(WaitForSingleObject(thread, INFINITE)))
+      .Add("code", ExitCode(thread));
+  CloseHandle(thread);
+
+  Line("thread.current-process").Add("pseudo", Bool(GetCurrentProcess() == reinterpret_cast<HANDLE>(-1)));
+  SetLastError(0);
+  BOOL posted = PostMessageA(NoWindow(), WM_USER + 1, 0, 0);
+  Line("thread.post.missing").Result("result", posted, GetLastError());
+  SetLastError(0);
+  posted = PostMessageA(nullptr, WM_USER + 1, 0, 0);
+  Line("thread.post.null").Result("result", posted, GetLastError());
+}
+
+void ThreadGroupCases() {
+#ifndef _WIN32
+  // Wine runs its programs in session 1, as Vista does a user's; on XP the
+  // console's first user is in session 0, where local names are global ones.
+  winsim::SetSessionId(1);
+#endif
+  EventCases();
+  ThreadCases();
+}
+
 // ---- The tool's string table, the token and ADVAPI32.DLL -------------------
 
 // Bytes as hexadecimal digits.
@@ -1471,6 +1563,7 @@ const Group kGroups[] = {
     {"registry", RegistryCases},
     {"service", ServiceCases},
     {"desktop", DesktopCases},
+    {"thread", ThreadGroupCases},
     {"strings", StringCases},
     {"token", TokenCases},
     {"update", ToolExpansionCases},

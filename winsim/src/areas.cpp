@@ -11,6 +11,8 @@ void ResetServices();   // services.cpp: the service control manager
 void ResetDesktop();    // desktop.cpp: windows and processes
 void ResetSessions();   // sessions.cpp: Wtsapi32.dll and its sessions
 void ResetPrinters();   // printers.cpp: local printers and zamgik.dll
+void ResetEvents();     // events.cpp: named events
+void ResetMessageWindows();  // messages.cpp: the tool's windows with message queues
 void ResetMessageBoxes();  // message_boxes.cpp: boxes shown and queued answers
 void ResetShutdown();   // shutdown.cpp: the token, ADVAPI32.DLL and restart requests
 
@@ -22,6 +24,7 @@ void ReportKernelObjects(std::vector<std::string>& out); // kernel_objects.cpp
 void ReportOpenServices(std::vector<std::string>& out);  // services.cpp
 void ReportOpenSessions(std::vector<std::string>& out);  // sessions.cpp
 void ReportOpenManagers(std::vector<std::string>& out);  // printers.cpp
+void ReportLiveThreads(std::vector<std::string>& out);   // scheduler.cpp
 
 void ResetAreas() {
   ResetFileSystem();
@@ -33,6 +36,8 @@ void ResetAreas() {
   ResetDesktop();
   ResetSessions();
   ResetPrinters();
+  ResetEvents();
+  ResetMessageWindows();
   ResetMessageBoxes();
   ResetShutdown();
 }
@@ -49,6 +54,7 @@ std::vector<std::string> OpenResources() {
   detail::ReportOpenServices(out);
   detail::ReportOpenSessions(out);
   detail::ReportOpenManagers(out);
+  detail::ReportLiveThreads(out);
   return out;
 }
 

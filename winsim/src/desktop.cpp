@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "desktop_state.h"
+#include "scheduler.h"
 #include "winsim/desktop_control.h"
 
 namespace winsim {
@@ -83,6 +84,15 @@ void OpenProgramWindow(const std::string& image) {
   if (it != D().programWindows.end()) NewWindow(it->second);
 }
 
+std::string DescribeWindow(HWND window) { return Describe(window); }
+
+bool PostToWindow(HWND window, UINT message) {
+  Window* target = Find(window);
+  // A hung window's thread leaves the message in its queue.
+  if (target) Deliver(*target, message);
+  return target != nullptr;
+}
+
 void ResetDesktop() {
   D() = Desktop{};
   ResetProcesses();
@@ -147,7 +157,7 @@ HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
 BOOL IsWindow(HWND window) {
   auto lock = Lock();
   ApiCall call("IsWindow", {Describe(window)});
-  return Find(window) ? TRUE : FALSE;
+  return Find(window) || IsMessageWindow(window) ? TRUE : FALSE;
 }
 
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -177,7 +187,7 @@ LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   if (!target) return 0;
   if (target->spec.reaction == WindowReaction::Hangs) {
     const bool hung = M().nowMs - target->addedMs >= kHungAfterMs;
-    if (!(hung && (flags & SMTO_ABORTIFHUNG))) M().nowMs += timeout;
+    if (!(hung && (flags & SMTO_ABORTIFHUNG))) WaitFor(nullptr, M().nowMs + timeout, "");
     SetLastError(ERROR_TIMEOUT);
     return 0;
   }

@@ -4,6 +4,7 @@
 
 #include "codepage.h"
 #include "machine.h"
+#include "scheduler.h"
 
 namespace winsim {
 namespace detail {
@@ -177,9 +178,10 @@ DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
   return CopyOut(dir, buffer, size);
 }
 
+// A timed wait on the clock; Sleep(INFINITE) never ends.
 void Sleep(DWORD milliseconds) {
   ApiCall call("Sleep", {Dec(milliseconds)});
-  M().nowMs += milliseconds;
+  WaitFor(nullptr, milliseconds == INFINITE ? kNoWake : M().nowMs + milliseconds, "Sleep(INFINITE)");
 }
 
 DWORD GetTickCount() {

@@ -29,6 +29,7 @@ std::vector<std::string> ForeverBlockedCalls() {
 using namespace winsim::detail;
 
 BOOL CloseHandle(HANDLE object) {
+  auto lock = Lock();
   auto it = M().kernelObjects.find(reinterpret_cast<uintptr_t>(object));
   ApiCall call("CloseHandle", {it == M().kernelObjects.end() ? Hex(reinterpret_cast<uintptr_t>(object))
                                                               : it->second->Describe()});

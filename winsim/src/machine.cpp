@@ -1,7 +1,11 @@
 // winsim: the machine, its lock, the call log, faults and the virtual clock.
 #include "machine.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "scheduler.h"
+#include "winsim/thread_control.h"
 
 namespace winsim {
 namespace detail {
@@ -9,12 +13,35 @@ namespace detail {
 // Each area of the machine resets its own state.
 void ResetAreas();
 
+// The machine outlives every thread: a worker that a test abandoned may still
+// wait on its lock while the process ends.
 Machine& M() {
-  static Machine machine;
-  return machine;
+  static Machine* machine = new Machine;
+  return *machine;
 }
 
-std::unique_lock<std::recursive_mutex> Lock() { return std::unique_lock<std::recursive_mutex>(M().mutex); }
+void MachineMutex::lock() {
+  std::unique_lock<std::mutex> inner(mutex_);
+  const std::thread::id self = std::this_thread::get_id();
+  if (depth_ > 0 && owner_ == self) {
+    ++depth_;
+    return;
+  }
+  ++waiting_;
+  changed_.wait(inner, [&] { return depth_ == 0; });
+  --waiting_;
+  owner_ = self;
+  depth_ = 1;
+}
+
+void MachineMutex::unlock() {
+  std::lock_guard<std::mutex> inner(mutex_);
+  if (--depth_ > 0) return;
+  owner_ = std::thread::id();
+  if (waiting_ > 0) changed_.notify_all();
+}
+
+std::unique_lock<MachineMutex> Lock() { return std::unique_lock<MachineMutex>(M().mutex); }
 
 ApiCall::ApiCall(const char* name, std::vector<std::string> args) : lock_(M().mutex) {
   Machine& m = M();
@@ -51,6 +78,7 @@ using namespace detail;
 
 void Reset() {
   auto lock = Lock();
+  FinishThreads();
   Machine& m = M();
   m.version = OSVERSIONINFOA{};
   m.version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
@@ -68,6 +96,8 @@ void Reset() {
   m.kernelObjects.clear();
   m.administrator = true;
   m.blockedForever.clear();
+  m.sessionId = 0;
+  ResetScheduler();
   ResetAreas();
   SetOs(Os::WinXp);
   SetWindowsDirectory("C:\\WINDOWS");
@@ -89,7 +119,9 @@ uint64_t NowMs() {
 
 void AdvanceClock(uint64_t milliseconds) {
   auto lock = Lock();
-  M().nowMs += milliseconds;
+  const uint64_t target = M().nowMs + milliseconds;
+  while (M().nowMs < target && AdvanceToNextWake(target)) {
+  }
 }
 
 FILETIME NowFileTime() {

@@ -3,12 +3,14 @@
 #ifndef WINSIM_MACHINE_H
 #define WINSIM_MACHINE_H
 
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "winsim/control.h"
@@ -94,8 +96,66 @@ struct KernelObject {
   virtual std::string Describe() const = 0;
 };
 
+// The machine's lock: recursive, like std::recursive_mutex, and able to let
+// go of every level its owner holds while that thread waits in the scheduler.
+class MachineMutex {
+ public:
+  void lock();
+  void unlock();
+  // Releases every level the calling thread holds (it must hold at least
+  // one), waits until `ready()` is true, and takes the levels back. `ready`
+  // is evaluated only while no thread holds the lock, so it may read the
+  // machine's state.
+  template <typename Ready>
+  void WaitReleased(Ready ready) {
+    std::unique_lock<std::mutex> inner(mutex_);
+    const int depth = depth_;
+    depth_ = 0;
+    owner_ = std::thread::id();
+    if (waiting_ > 0) changed_.notify_all();
+    ++waiting_;
+    changed_.wait(inner, [&] { return depth_ == 0 && ready(); });
+    --waiting_;
+    owner_ = std::this_thread::get_id();
+    depth_ = depth;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;  // the lock was released
+  std::thread::id owner_;
+  int depth_ = 0;
+  int waiting_ = 0;
+};
+
+// ---- Threads on the virtual clock ---------------------------------------------
+// One simulated thread: the test's own thread (the one that called Reset),
+// a thread made by CreateThread, or another thread taking part for the
+// length of one wait.
+enum class WakeReason { Signalled, TimedOut, Deadlock };
+struct SimThread {
+  enum class State { Running, Parked, Blocked, Finished };
+  DWORD id = 0;  // the thread id CreateThread gave out; 0 for the others
+  bool worker = false;  // made by CreateThread
+  std::thread::id native;
+  State state = State::Running;
+  uint64_t readySince = 0;  // running threads get their turn in this order
+  bool yielding = false;    // running, but lets every other running thread go first
+  uint64_t wakeAtMs = UINT64_MAX;     // parked: when the clock ends the wait
+  const void* waitingFor = nullptr;   // the object whose signal ends the wait
+  std::string waitingCall;            // the waiting call, for ForeverBlockedCalls
+  WakeReason wakeReason = WakeReason::Signalled;
+  DWORD exitCode = STILL_ACTIVE;
+};
+struct Scheduler {
+  std::vector<std::shared_ptr<SimThread>> threads;  // the test's thread first, then in creation order
+  SimThread* current = nullptr;  // the one thread that executes now
+  uint64_t turns = 0;            // source of SimThread::readySince
+  DWORD nextThreadId = 0;
+};
+
 struct Machine {
-  std::recursive_mutex mutex;
+  MachineMutex mutex;
 
   // Operating system and process
   OSVERSIONINFOA version{};
@@ -139,10 +199,14 @@ struct Machine {
 
   // Calls that would never have returned
   std::vector<std::string> blockedForever;
+
+  // Threads, and the Terminal Services session the tool runs in
+  Scheduler scheduler;
+  DWORD sessionId = 0;
 };
 
 Machine& M();
-std::unique_lock<std::recursive_mutex> Lock();
+std::unique_lock<MachineMutex> Lock();
 
 // Every simulated call: takes the machine lock, logs the call, and tells
 // whether an injected fault applies.
@@ -153,7 +217,7 @@ class ApiCall {
   std::optional<int64_t> Fault() const { return fault_; }
 
  private:
-  std::unique_lock<std::recursive_mutex> lock_;
+  std::unique_lock<MachineMutex> lock_;
   std::optional<int64_t> fault_;
 };
 

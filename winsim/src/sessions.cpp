@@ -18,8 +18,6 @@ namespace {
 const char kModule[] = "Wtsapi32.dll";
 const DWORD kErrorRpcServerUnavailable = 1722;
 const DWORD kErrorCtxWinstationNotFound = 7022;
-// The tool runs in the console session.
-const DWORD kCurrentSession = 0;
 
 struct Block {
   std::unique_ptr<char[]> data;
@@ -51,7 +49,7 @@ bool KnownServer(HANDLE server) {
 }
 
 const WtsSession* FindSession(DWORD id) {
-  if (id == WTS_CURRENT_SESSION) id = kCurrentSession;
+  if (id == WTS_CURRENT_SESSION) id = M().sessionId;  // the tool's session (SetSessionId)
   for (const WtsSession& session : S().sessions)
     if (session.id == id) return &session;
   return nullptr;

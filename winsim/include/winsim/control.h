@@ -31,6 +31,8 @@ std::string SystemDirectory();
 // ---- Virtual clock ---------------------------------------------------------
 // Sleep() advances the clock instead of waiting. File times come from it.
 uint64_t NowMs();
+// Moves the clock on; threads parked on the way wake at their times and run
+// up to their next wait before it moves further (thread_control.h).
 void AdvanceClock(uint64_t milliseconds);
 FILETIME NowFileTime();
 FILETIME FileTimeAt(uint64_t milliseconds);  // the clock's file time at that instant

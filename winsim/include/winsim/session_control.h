@@ -13,9 +13,9 @@
 // WTSQuerySessionInformationA answers WTSUserName and WTSWinStationName with
 // the string and its terminating NUL (the byte count includes it; "" for no
 // user), WTSSessionId and WTSConnectState with a DWORD; the other classes are
-// not modelled (ERROR_CALL_NOT_IMPLEMENTED). WTS_CURRENT_SESSION is session
-// 0, where the tool runs; a session that does not exist gives
-// ERROR_CTX_WINSTATION_NOT_FOUND (7022). Faults:
+// not modelled (ERROR_CALL_NOT_IMPLEMENTED). WTS_CURRENT_SESSION is the
+// session the tool runs in (0 unless SetSessionId says otherwise); a session
+// that does not exist gives ERROR_CTX_WINSTATION_NOT_FOUND (7022). Faults:
 // InjectFault("WTSOpenServerA", error), InjectFault("WTSEnumerateSessionsA",
 // error), and InjectFault("WTSQuerySessionInformationA", error, "<session
 // id>") (the session id is the first logged argument).

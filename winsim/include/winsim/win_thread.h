@@ -14,6 +14,10 @@ typedef PTHREAD_START_ROUTINE LPTHREAD_START_ROUTINE;
 #define WAIT_FAILED ((DWORD)0xFFFFFFFF)
 #define STILL_ACTIVE 259L
 
+#define ERROR_POSSIBLE_DEADLOCK 1131L
+#define ERROR_UNKNOWN_REVISION 1305L
+#define ERROR_INVALID_SECURITY_DESCR 1338L
+
 // Security descriptors (absolute form), enough for a NULL DACL.
 typedef void* PSID;
 typedef struct _ACL {
@@ -36,6 +40,7 @@ typedef struct _SECURITY_DESCRIPTOR {
 #define SECURITY_DESCRIPTOR_REVISION 1
 #define SE_DACL_PRESENT 0x0004
 #define SE_DACL_DEFAULTED 0x0008
+#define SE_SELF_RELATIVE 0x8000
 
 BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD revision);
 BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, BOOL daclPresent, PACL dacl, BOOL daclDefaulted);
