@@ -7,18 +7,17 @@
 #include "scripted_dialogs.h"
 #include "sim_fixture.h"
 
+// "Readme.txt" in the tool's directory, the current directory of a fresh
+// machine: `lines` lines ending in CR LF. Returns its text.
+inline std::string WriteReadme(unsigned lines) {
+  std::string text;
+  for (unsigned i = 1; i <= lines; ++i) text += "line " + std::to_string(i) + "\r\n";
+  winsim::AddFile("C:\\KVTOOL\\Readme.txt", text);
+  return text;
+}
+
 class DialogTest : public SimTest {
  protected:
-  static constexpr const char* kReadme = "C:\\KVTOOL\\Readme.txt";
-
-  // "Readme.txt" in the current directory, `lines` lines ending in CR LF.
-  static std::string WriteReadme(unsigned lines) {
-    std::string text;
-    for (unsigned i = 1; i <= lines; ++i) text += "line " + std::to_string(i) + "\r\n";
-    winsim::AddFile(kReadme, text);
-    return text;
-  }
-
   ScriptedDialogs user;
 };
 

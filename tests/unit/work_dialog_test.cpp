@@ -3,8 +3,13 @@
 // with OK.
 #include "app/config_job.h"
 #include "dialog_fixture.h"
+#include "suite_fixture.h"
+#include "ui/consent_dialog.h"
 #include "ui/dialog_ids.h"
 #include "ui/removal_dialog.h"
+#include "update_fixture.h"
+#include "winsim/firewall_control.h"
+#include "winsim/thread_control.h"
 
 namespace {
 
@@ -66,6 +71,55 @@ TEST_F(WorkDialogTest, BeforeAndAfterTheWorkInputIsNotFiltered) {
     EXPECT_FALSE(step.jobRunning) << step.action;
   }
   EXPECT_TRUE(run.controls.at(kRemovePermissionCheckBox).checked);
+}
+
+// The real job: its worker runs the Setup work beside the consent dialog,
+// which gets the user's input while the worker is inside a wait.
+class WorkerBesideDialogTest : public SuiteTest {
+ protected:
+  ScriptedDialogs user;
+};
+
+TEST_F(WorkerBesideDialogTest, TheDialogRefusesInputWhileTheWorkerWaits) {
+  InstallSuite();
+  OpenPanel();  // with the panel running, the stop first hands printer status off and pauses 5 s
+  winsim::AddFile(kServer, VersionedImage({1, 0, 0, 0}));
+  winsim::AddFile("C:\\KVTOOL\\ZAMWTQNT.EX_", Compressed(VersionedImage({2, 0, 0, 0})));
+  WriteReadme(40);
+  const uint64_t start = winsim::NowMs();
+
+  ConfigJob job;
+  ConsentDialog dialog;
+  dialog.SetJob(&job);
+  user.Script(kConsentDialogTemplate,
+              {ScrollReadmeToEnd(ScrollWay::ScrollBar), Click(kAgreeButton), Click(kScopeAnyCheckBox), PressOk(),
+               AtOnce(PressOk()),  // before the worker's first message: the job has its worker already
+               PressEsc(), Click(IDCANCEL), Click(kScopeAnyCheckBox), MoveMouse(), LetClockReach(start + 2000),
+               PressAltF4(), ClickCloseBox(), MoveMouse()});
+  EXPECT_EQ(user.RunModal(kConsentDialogTemplate, dialog), IDOK);
+
+  EXPECT_EQ(job.workerThread, nullptr) << "the dialog joined the worker";
+  EXPECT_EQ(winsim::CallsTo("CreateThread").size(), 1u);
+  EXPECT_EQ(job.result, JobOk);
+  for (const winsim::FirewallApp& app : winsim::FirewallApps(NET_FW_PROFILE_STANDARD))
+    EXPECT_EQ(app.scope, NET_FW_SCOPE_ALL) << "the scope box was ticked";
+  EXPECT_EQ(winsim::FirewallApps(NET_FW_PROFILE_STANDARD).size(), 2u);
+  EXPECT_EQ(winsim::LiveThreadCount(), 0);
+  const DialogRecord& run = user.Last(kConsentDialogTemplate);
+  ASSERT_EQ(run.steps.size(), 13u);
+  EXPECT_FALSE(run.steps[4].jobRunning);
+  EXPECT_TRUE(run.steps[4].swallowed.empty());
+  for (size_t i = 5; i < run.steps.size(); ++i) {
+    const StepRecord& step = run.steps[i];
+    EXPECT_TRUE(step.jobRunning && step.workerAlive) << step.action;
+    EXPECT_LT(step.clockMs, start + 5000) << step.action << ": the worker is inside its first wait";
+    EXPECT_EQ(Choices(step.controls), Choices(run.steps[4].controls)) << step.action;
+    EXPECT_EQ(step.cursor, DialogCursor::Wait) << step.action;
+  }
+  EXPECT_EQ(run.steps[10].clockMs, start + 2000);
+  EXPECT_GE(winsim::NowMs(), start + 5000);
+  EXPECT_EQ(run.cursor, DialogCursor::Arrow);
+  EXPECT_EQ(winsim::ServiceState("ZAMWTQNT"), static_cast<DWORD>(SERVICE_RUNNING));
 }
 
 }  // namespace
