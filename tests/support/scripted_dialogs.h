@@ -36,9 +36,11 @@
 #include "ui/dialog_view.h"
 
 // ---- What the user does ----------------------------------------------------
+// Each way reaches the dialog by one path only, so that a test sees each of
+// the dialog's two paths alone.
 enum class ScrollWay {
-  ScrollBar,     // the box's own scroll bar (the thumb dragged)
-  Notification,  // the wheel: the box notifies its dialog
+  ScrollBar,     // the thumb dragged: the box's own scroll-bar message, carrying the position
+  Notification,  // the wheel: the box notifies its dialog, which reads the position
 };
 
 struct UserAction {
