@@ -467,6 +467,40 @@ void OpenForReadCases() {
   if (image != INVALID_HANDLE_VALUE) CloseHandle(image);
 }
 
+// Another program writes a file and lets others read and write it: an open
+// for reading must share writing too, and the file cannot be deleted.
+void HeldByWriterCases() {
+  Fresh("PLAIN.TXT", "WRITTEN.TXT");
+  const std::string path = In("WRITTEN.TXT");
+  const DWORD shareBoth = FILE_SHARE_READ | FILE_SHARE_WRITE;
+#ifdef _WIN32
+  HANDLE writer = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, shareBoth, nullptr, OPEN_EXISTING, 0, nullptr);
+#else
+  winsim::HoldOpenElsewhere(path, GENERIC_READ | GENERIC_WRITE, shareBoth);
+#endif
+  {
+    Line line("fs.createfile.held-by-writer");
+    const struct {
+      const char* key;
+      DWORD share;
+    } opens[] = {{"share-read", FILE_SHARE_READ}, {"share-read-write", shareBoth}, {"share-none", 0}};
+    for (const auto& open : opens) {
+      SetLastError(0);
+      HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, open.share, nullptr, OPEN_EXISTING, 0, nullptr);
+      line.Result(open.key, file != INVALID_HANDLE_VALUE, GetLastError());
+      if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    }
+    const BOOL deleted = DeleteFileA(path.c_str());
+    line.Result("delete", deleted, GetLastError());
+  }
+#ifdef _WIN32
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+#else
+  winsim::ClearInUse(path);
+#endif
+  DeleteFileA(path.c_str());
+}
+
 void FileSystemCases() {
   DirectoryCases();
   FindCases();
@@ -475,6 +509,7 @@ void FileSystemCases() {
   CopyCases();
   ShortNameCases();
   OpenForReadCases();
+  HeldByWriterCases();
   InUseCases();
 }
 

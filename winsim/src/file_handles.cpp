@@ -10,7 +10,8 @@
 // An open handle takes part in the sharing rules of the whole file system:
 // the file cannot be deleted or renamed while it is open, nor written unless
 // every handle shares writing, nor read unless every handle shares reading
-// (ERROR_SHARING_VIOLATION), as on Windows.
+// (ERROR_SHARING_VIOLATION), as on Windows. Another program's open of a file
+// (HoldOpenElsewhere) takes part in the same rules, with its own access.
 #include <algorithm>
 #include <cstring>
 
@@ -64,6 +65,11 @@ DWORD OpenError(const Node* node, DWORD share) {
   }
   for (const FileObject* other : HandlesOn(node))
     if (!(other->share & FILE_SHARE_READ) || !(share & FILE_SHARE_READ)) return ERROR_SHARING_VIOLATION;
+  if (node->heldAccess) {
+    if (!(node->heldShare & FILE_SHARE_READ)) return ERROR_SHARING_VIOLATION;
+    if ((node->heldAccess & GENERIC_READ) && !(share & FILE_SHARE_READ)) return ERROR_SHARING_VIOLATION;
+    if ((node->heldAccess & GENERIC_WRITE) && !(share & FILE_SHARE_WRITE)) return ERROR_SHARING_VIOLATION;
+  }
   return 0;
 }
 
@@ -77,6 +83,7 @@ std::string HandleName(HANDLE handle) {
 DWORD OpenHandleConflict(const Node* node, FileUse use) {
   for (const FileObject* file : HandlesOn(node))
     if (!(file->share & ShareNeeded(use))) return ERROR_SHARING_VIOLATION;
+  if (node->heldAccess && !(node->heldShare & ShareNeeded(use))) return ERROR_SHARING_VIOLATION;
   return 0;
 }
 
@@ -88,6 +95,15 @@ int OpenFileHandleCount() {
 }
 
 }  // namespace detail
+
+void HoldOpenElsewhere(const std::string& path, DWORD access, DWORD share) {
+  auto lock = detail::Lock();
+  if (detail::Node* node = detail::FindNode(path)) {
+    node->heldAccess = access;
+    node->heldShare = share;
+  }
+}
+
 }  // namespace winsim
 
 // ---- Simulated calls -------------------------------------------------------

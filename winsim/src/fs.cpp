@@ -436,7 +436,11 @@ void SetInUse(const std::string& path, DWORD error) {
   if (Node* node = FindNode(path)) node->inUseError = error;
 }
 
-void ClearInUse(const std::string& path) { SetInUse(path, 0); }
+void ClearInUse(const std::string& path) {
+  auto lock = Lock();
+  SetInUse(path, 0);
+  if (Node* node = FindNode(path)) node->heldAccess = node->heldShare = 0;
+}
 
 void SetDiskFree(uint64_t bytes) {
   auto lock = Lock();

@@ -28,6 +28,8 @@ struct Node {
   FILETIME creationTime{};
   FILETIME writeTime{};
   DWORD inUseError = 0;  // non-zero: in use, operations fail with this error
+  DWORD heldAccess = 0;  // non-zero: another program holds the file open with this access
+  DWORD heldShare = 0;   // and this share mode
   Node* parent = nullptr;
   std::map<std::string, std::unique_ptr<Node>> children;  // key: upper-cased long name
 };

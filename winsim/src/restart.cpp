@@ -106,6 +106,7 @@ void SimulateRestart() {
     Node* node = stack.back();
     stack.pop_back();
     node->inUseError = 0;
+    node->heldAccess = node->heldShare = 0;
     for (auto& child : node->children) stack.push_back(child.second.get());
   }
 

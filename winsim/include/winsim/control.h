@@ -77,6 +77,14 @@ std::vector<std::string> ListDirectory(const std::string& path);
 // ERROR_SHARING_VIOLATION). A running program's image can still be renamed,
 // and overwriting it fails with ERROR_SHARING_VIOLATION, as on Windows.
 void SetInUse(const std::string& path, DWORD error = ERROR_SHARING_VIOLATION);
+// Another program holds the file open with `access` (GENERIC_READ and/or
+// GENERIC_WRITE) and the share mode `share` (FILE_SHARE_*). The tool's calls
+// meet it as Windows' sharing rules say: CreateFileA succeeds only when the
+// holder shares reading and the new share mode allows what the holder does
+// (its reading and writing); deleting, renaming and writing need the holder
+// to share them (ERROR_SHARING_VIOLATION).
+void HoldOpenElsewhere(const std::string& path, DWORD access, DWORD share);
+// Ends SetInUse and HoldOpenElsewhere.
 void ClearInUse(const std::string& path);
 // Free bytes left on the disk; writes beyond it fail with ERROR_DISK_FULL.
 void SetDiskFree(uint64_t bytes);

@@ -1,0 +1,46 @@
+// The common behaviour of the dialogs that run the job: the dialog on which
+// the user pressed OK stays on screen while the job's worker runs and shows
+// that it is busy (wait cursor, OK held pressed, keyboard and left-button
+// input refused, Cancel ignored) until the worker reports its end; then it
+// joins the worker and closes with OK.
+#ifndef KV_UI_WORK_DIALOG_H
+#define KV_UI_WORK_DIALOG_H
+
+#include "ui/dialog_view.h"
+
+class ConfigJob;
+
+class WorkDialog : public DialogController {
+ public:
+  // The job of the run, owned by the runner; set before the dialog is shown.
+  void SetJob(ConfigJob* job);
+  // Start the job's work, if there is a job, with this dialog's window as
+  // the owner of the worker's messages. The dialog is not busy before the
+  // worker's WM_JOB_STARTED arrives.
+  void StartSetupJob(DialogView& view, BOOL scopeAny);
+  void StartRemovalJob(DialogView& view, BOOL disableSharing);
+  // Wait cursor at once, and `buttonId` (when not 0) held pressed.
+  void BeginBusy(DialogView& view, int buttonId);
+  // Arrow cursor, the pressed button released.
+  void EndBusy(DialogView& view);
+
+  // OK does nothing here: each dialog decides.
+  void OnOK(DialogView& view) override;
+  // Ignored while busy; otherwise ends the dialog with IDCANCEL.
+  void OnCancel(DialogView& view) override;
+  // While busy: key down and up, left button down, up and double-click are
+  // swallowed.
+  bool FilterInput(UINT message) override;
+  // While busy: the wait cursor and the pressed button again, handled.
+  bool OnSetCursor(DialogView& view) override;
+  void OnJobStarted(DialogView& view) override;
+  // Joins the worker, leaves the busy state and ends the dialog with IDOK,
+  // whatever the job's result.
+  void OnJobFinished(DialogView& view) override;
+
+  BOOL busy = FALSE;
+  int pressedButtonId = 0;
+  ConfigJob* job = nullptr;
+};
+
+#endif  // KV_UI_WORK_DIALOG_H
