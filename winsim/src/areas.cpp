@@ -24,6 +24,7 @@ void ReportKernelObjects(std::vector<std::string>& out); // kernel_objects.cpp
 void ReportOpenServices(std::vector<std::string>& out);  // services.cpp
 void ReportOpenSessions(std::vector<std::string>& out);  // sessions.cpp
 void ReportOpenManagers(std::vector<std::string>& out);  // printers.cpp
+void ReportComLeftovers(std::vector<std::string>& out);  // com.cpp: objects, BSTRs, apartments
 void ReportLiveThreads(std::vector<std::string>& out);   // scheduler.cpp
 
 void ResetAreas() {
@@ -54,6 +55,7 @@ std::vector<std::string> OpenResources() {
   detail::ReportOpenServices(out);
   detail::ReportOpenSessions(out);
   detail::ReportOpenManagers(out);
+  detail::ReportComLeftovers(out);
   detail::ReportLiveThreads(out);
   return out;
 }

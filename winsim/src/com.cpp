@@ -20,6 +20,16 @@ int ApartmentCountOfThisThread() {
   return it == Com().apartments.end() ? 0 : it->second;
 }
 
+void ReportComLeftovers(std::vector<std::string>& out) {
+  for (const auto& object : Com().objects)
+    out.push_back("COM object " + object.second.first + " with " + std::to_string(object.second.second) +
+                  " reference(s)");
+  if (!Com().bstrs.empty()) out.push_back(std::to_string(Com().bstrs.size()) + " BSTR(s) not freed");
+  for (const auto& apartment : Com().apartments)
+    if (apartment.second > 0)
+      out.push_back("COM initialised " + std::to_string(apartment.second) + " time(s) on a thread without CoUninitialize");
+}
+
 void ResetCom() {
   ComState& com = Com();
   for (const auto& object : com.objects) com.orphans[object.first] = object.second;

@@ -141,7 +141,9 @@ int ForeignModuleLoads();
 // Everything still open, one line each ("registry key HKLM\\SOFTWARE\\X",
 // "service handle ZAMWTQNT", "module zamgik.dll loaded 1 time", ...): find,
 // LZ and kernel handles, registry keys, service handles, loaded simulated
-// modules, Terminal Services handles and memory, status manager handles.
+// modules, Terminal Services handles and memory, status manager handles,
+// threads that have not ended, live COM objects, BSTRs not freed and COM
+// initialisations not balanced.
 // Empty when the code under test released all it obtained.
 std::vector<std::string> OpenResources();
 // Calls that would never have returned on Windows (for example SendMessageA
