@@ -24,6 +24,7 @@
 #  include <netfw.h>
 #  include <winspool.h>
 #  include <wtsapi32.h>
+#  include <commctrl.h>
 #else
 #  include <winsim/windows.h>
 #endif

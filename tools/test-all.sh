@@ -34,7 +34,7 @@ for preset in win32 host; do
 done
 
 if [ -n "$build_only" ]; then
-  echo "== built: build/host (library, unit tests, probe_host) and build/win32 (probe.exe)"
+  echo "== built: build/host (library, unit tests, probe_host) and build/win32 (KV_UPDAT.EXE, probe.exe)"
   exit 0
 fi
 

@@ -38,7 +38,7 @@ constexpr uint32_t kNoId = 0xFFFFFFFF;  // -1: a static text without an id of it
 const char16_t kTitle[] = u"Windows(R) XP SP2 対応 Kestrovane 設定ツール";
 const char16_t kFont[] = u"ＭＳ Ｐゴシック";
 constexpr uint16_t kFontWeight = 0;  // FW_DONTCARE
-constexpr uint8_t kFontCharset = 1;  // DEFAULT_CHARSET
+constexpr uint8_t kFontCharset = 128;  // SHIFTJIS_CHARSET
 
 struct ExpectedControl {
   uint32_t id;
