@@ -31,37 +31,37 @@ const std::map<std::string, std::set<std::string>> kXpSp2Functions = {
     {"advapi32.dll",
      {"AdjustTokenPrivileges", "CloseServiceHandle", "ControlService", "InitializeSecurityDescriptor",
       "LookupPrivilegeValueA", "OpenProcessToken", "OpenSCManagerA", "OpenServiceA", "QueryServiceStatus",
-      "RegCloseKey", "RegCreateKeyExA", "RegEnumKeyExA", "RegOpenKeyExA", "RegQueryValueExA", "RegSetValueExA",
-      "SetSecurityDescriptorDacl", "StartServiceA"}},
+      "RegCloseKey", "RegEnumKeyExA", "RegOpenKeyExA", "RegQueryValueExA", "SetSecurityDescriptorDacl",
+      "StartServiceA"}},
+    {"comctl32.dll", {"InitCommonControls"}},
+    {"gdi32.dll",
+     {"CreateFontIndirectA", "CreateSolidBrush", "DeleteObject", "GetObjectA", "SetBkColor", "SetTextColor"}},
     {"kernel32.dll",
-     {"AddVectoredExceptionHandler", "CloseHandle", "CompareFileTime", "CopyFileA", "CreateDirectoryA", "CreateEventA",
-      "CreateFileA", "CreateProcessA", "CreateSemaphoreA", "CreateThread", "DeleteCriticalSection", "DeleteFileA",
-      "DuplicateHandle", "EnterCriticalSection", "FindClose", "FindFirstFileA", "FreeLibrary", "GetACP",
-      "GetCurrentProcess", "GetCurrentProcessId", "GetCurrentThread", "GetCurrentThreadId", "GetExitCodeThread",
-      "GetFileAttributesA", "GetFileSize", "GetHandleInformation", "GetLastError", "GetModuleFileNameA",
-      "GetModuleHandleA", "GetModuleHandleW", "GetPrivateProfileStringA", "GetProcAddress",
-      "GetProcessAffinityMask", "GetShortPathNameA", "GetStartupInfoA", "GetSystemDirectoryA",
-      "GetSystemTimeAsFileTime", "GetThreadContext", "GetThreadPriority", "GetWindowsDirectoryA",
-      "InitializeCriticalSection", "IsDBCSLeadByte", "IsDBCSLeadByteEx", "IsDebuggerPresent",
+     {"CloseHandle", "CompareFileTime", "CopyFileA", "CreateDirectoryA", "CreateEventA", "CreateFileA",
+      "CreateProcessA", "CreateSemaphoreW", "CreateThread", "DeleteCriticalSection", "DeleteFileA",
+      "EnterCriticalSection", "FindClose", "FindFirstFileA", "FreeLibrary", "GetCurrentProcess", "GetCurrentThreadId",
+      "GetFileAttributesA", "GetFileSize", "GetLastError", "GetModuleFileNameA", "GetModuleHandleA",
+      "GetModuleHandleW", "GetProcAddress", "GetShortPathNameA", "GetStartupInfoA", "GetSystemDirectoryA",
+      "GetTickCount", "GetVersionExA", "GetWindowsDirectoryA", "InitializeCriticalSection", "IsDBCSLeadByteEx",
       "LeaveCriticalSection", "LoadLibraryA", "LoadLibraryW", "MoveFileA", "MoveFileExA", "MultiByteToWideChar",
-      "OpenProcess", "OutputDebugStringA", "RaiseException", "ReadFile", "ReleaseSemaphore",
-      "RemoveVectoredExceptionHandler", "ResetEvent", "ResumeThread", "SetEvent", "SetFileAttributesA",
-      "SetLastError", "SetProcessAffinityMask", "SetThreadContext", "SetThreadPriority",
-      "SetUnhandledExceptionFilter", "Sleep", "SuspendThread", "TlsAlloc", "TlsGetValue", "TlsSetValue",
-      "TryEnterCriticalSection", "VirtualProtect", "VirtualQuery", "WaitForMultipleObjects", "WaitForSingleObject",
+      "ReadFile", "ReleaseSemaphore", "SetFileAttributesA", "SetLastError", "SetUnhandledExceptionFilter", "Sleep",
+      "TlsAlloc", "TlsFree", "TlsGetValue", "TlsSetValue", "VirtualProtect", "VirtualQuery", "WaitForSingleObject",
       "WideCharToMultiByte", "WritePrivateProfileStringA"}},
     {"lz32.dll", {"LZClose", "LZCopy", "LZOpenFileA"}},
     {"msvcrt.dll",
-     {"__getmainargs", "__initenv", "__mb_cur_max", "__p__acmdln", "__p__commode", "__p__fmode", "__set_app_type",
-      "__setusermatherr", "_amsg_exit", "_beginthreadex", "_cexit", "_close", "_endthreadex", "_errno", "_initterm",
-      "_iob", "_lock", "_onexit", "_read", "_setjmp3", "_strdup", "_ultoa", "_unlock", "abort", "atoi", "calloc",
-      "exit", "fflush", "fprintf", "fputc", "fputs", "free", "fwrite", "localeconv", "longjmp", "malloc", "memchr",
-      "memcmp", "memcpy", "memmove", "memset", "printf", "realloc", "setlocale", "signal", "strchr", "strcmp",
-      "strerror", "strlen", "strncmp", "vfprintf", "wcslen"}},
+     {"__argc", "__getmainargs", "__initenv", "__mb_cur_max", "__p___argv", "__p__acmdln", "__p__commode",
+      "__p__fmode", "__set_app_type", "__setusermatherr", "_amsg_exit", "_cexit", "_close", "_errno", "_initterm",
+      "_iob", "_onexit", "_read", "abort", "atoi", "calloc", "exit", "fprintf", "fputc", "free", "fwrite",
+      "localeconv", "malloc", "memchr", "memcmp", "memcpy", "memmove", "memset", "realloc", "setlocale", "signal",
+      "strchr", "strcmp", "strerror", "strlen", "strncmp", "vfprintf", "wcslen"}},
     {"ole32.dll", {"CoCreateInstance", "CoInitialize", "CoUninitialize"}},
-    {"oleaut32.dll", {"SysAllocString", "SysFreeString", "SysStringLen"}},
+    {"oleaut32.dll", {"SysAllocStringLen", "SysFreeString"}},
     {"user32.dll",
-     {"CharNextA", "FindWindowA", "IsWindow", "LoadStringA", "PostMessageA", "SendMessageA", "SendMessageTimeoutA"}},
+     {"CallNextHookEx", "CallWindowProcA", "CharNextA", "CheckDlgButton", "DefWindowProcA", "DialogBoxParamA",
+      "EnableWindow", "EndDialog", "ExitWindowsEx", "FindWindowA", "GetDlgCtrlID", "GetDlgItem", "GetScrollInfo",
+      "GetSysColor", "GetWindowLongA", "IsChild", "IsDlgButtonChecked", "IsWindow", "LoadCursorA", "LoadStringA",
+      "MessageBoxA", "PostMessageA", "SendMessageA", "SendMessageTimeoutA", "SetCursor", "SetDlgItemTextA",
+      "SetWindowLongA", "SetWindowsHookExA", "UnhookWindowsHookEx"}},
     {"version.dll", {"GetFileVersionInfoA", "GetFileVersionInfoSizeA", "VerQueryValueA"}},
     {"winspool.drv", {"EnumPrintersA"}},
 };
@@ -113,9 +113,10 @@ std::string Problem(const std::string& dll, const std::string& function) {
     if (Matches(function, later.pattern))
       return "exists only since " + std::string(later.since) + ": XP SP2 would refuse to start the program";
   if (dll == "msvcrt.dll" && Matches(function, "*_s"))
-    return "XP's msvcrt.dll has no secure (_s) CRT functions; they came with Windows Vista";
+    return "is a secure CRT function: XP's msvcrt.dll has none, they came with Windows Vista";
   for (const char* name : kLookedUpWhenUsed)
-    if (function == name) return "is looked up with GetProcAddress when it is used (older systems lack it), never imported";
+    if (function == name)
+      return "is looked up with GetProcAddress when it is used (older systems lack it), never imported";
   const auto listed = kXpSp2Functions.find(dll);
   if (listed != kXpSp2Functions.end() && !listed->second.count(function))
     return "is not in the list of functions checked against XP SP2: if XP SP2's " + dll +

@@ -47,7 +47,8 @@ class ImageReader {
     }
 
     auto directory = [&](uint32_t index) -> uint32_t {
-      return index < directoryCount && file_.U32(optional + 96 + 8 * index + 4) ? file_.U32(optional + 96 + 8 * index) : 0;
+      return index < directoryCount && file_.U32(optional + 96 + 8 * index + 4) ? file_.U32(optional + 96 + 8 * index)
+                                                                                : 0;
     };
     if (const uint32_t rva = directory(kImportDirectory)) ReadImports(rva);
     if (const uint32_t rva = directory(kResourceDirectory)) {
@@ -60,7 +61,8 @@ class ImageReader {
   // The file offset of an address of the loaded image.
   uint64_t Offset(uint32_t rva, const char* what) const {
     for (const PeSection& s : image_.sections)
-      if (rva >= s.virtualAddress && rva - s.virtualAddress < s.rawSize) return s.rawPointer + uint64_t(rva - s.virtualAddress);
+      if (rva >= s.virtualAddress && rva - s.virtualAddress < s.rawSize)
+        return s.rawPointer + uint64_t(rva - s.virtualAddress);
     throw Malformed(std::string(what) + " is in no section");
   }
 
@@ -92,7 +94,8 @@ class ImageReader {
       return name;
     }
     const uint64_t at = resourceRoot_ + (field & 0x7FFFFFFFu);
-    for (uint16_t i = 0, n = file_.U16(at); i < n; ++i) name.text.push_back(static_cast<char16_t>(file_.U16(at + 2 + 2u * i)));
+    for (uint16_t i = 0, n = file_.U16(at); i < n; ++i)
+      name.text.push_back(static_cast<char16_t>(file_.U16(at + 2 + 2u * i)));
     return name;
   }
 

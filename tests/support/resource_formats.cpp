@@ -100,8 +100,10 @@ VersionNode ReadVersionNode(const ByteReader& in, uint64_t at) {
 
 // Skips "<!-- ... -->" and "<? ... ?>"; returns the position after them.
 size_t SkipMarkup(const std::string& xml, size_t at) {
-  if (xml.compare(at, 4, "<!--") == 0) return xml.find("-->", at) == std::string::npos ? xml.size() : xml.find("-->", at) + 3;
-  if (xml.compare(at, 2, "<?") == 0) return xml.find("?>", at) == std::string::npos ? xml.size() : xml.find("?>", at) + 2;
+  if (xml.compare(at, 4, "<!--") == 0)
+    return xml.find("-->", at) == std::string::npos ? xml.size() : xml.find("-->", at) + 3;
+  if (xml.compare(at, 2, "<?") == 0)
+    return xml.find("?>", at) == std::string::npos ? xml.size() : xml.find("?>", at) + 2;
   return at;
 }
 
@@ -143,7 +145,8 @@ const VersionNode* VersionNode::Child(const std::u16string& childKey) const {
 
 std::u16string VersionNode::Text() const {
   std::u16string result;
-  for (size_t i = 0; i + 1 < value.size(); i += 2) result.push_back(static_cast<char16_t>(value[i] | (value[i + 1] << 8)));
+  for (size_t i = 0; i + 1 < value.size(); i += 2)
+    result.push_back(static_cast<char16_t>(value[i] | (value[i + 1] << 8)));
   while (!result.empty() && result.back() == 0) result.pop_back();
   return result;
 }

@@ -46,8 +46,8 @@ bool ParseDialogEx(const std::vector<uint8_t>& data, DialogTemplate* dialog, std
 
 // The strings of one RT_STRING block (resource name `block` holds the ids
 // (block - 1) * 16 to (block - 1) * 16 + 15); empty slots are left out.
-bool ParseStringBlock(uint16_t block, const std::vector<uint8_t>& data,
-                      std::map<uint16_t, std::u16string>* strings, std::string* error);
+bool ParseStringBlock(uint16_t block, const std::vector<uint8_t>& data, std::map<uint16_t, std::u16string>* strings,
+                      std::string* error);
 
 // One node of a 32-bit version block (VS_VERSIONINFO and its children).
 struct VersionNode {
