@@ -26,7 +26,7 @@ constexpr uint32_t kChild = 0x40000000 | 0x10000000;    // WS_CHILD | WS_VISIBLE
 constexpr uint32_t kGroup = 0x00020000;                 // WS_GROUP
 constexpr uint32_t kTabStop = 0x00010000;               // WS_TABSTOP
 constexpr uint32_t kDialogStyle = 0x90C800C0;           // popup, visible, caption, system menu, modal frame, set font
-constexpr uint32_t kText = kChild | kGroup;             // LTEXT: SS_LEFT
+constexpr uint32_t kText = kChild | kGroup;             // SS_LEFT, as LTEXT makes it
 constexpr uint32_t kDefPush = kChild | kTabStop | 0x1;  // BS_DEFPUSHBUTTON
 constexpr uint32_t kPush = kChild | kTabStop;           // BS_PUSHBUTTON
 constexpr uint32_t kAutoRadio = kChild | 0x9;           // BS_AUTORADIOBUTTON
@@ -37,6 +37,8 @@ constexpr uint32_t kNoId = 0xFFFFFFFF;  // -1: a static text without an id of it
 
 const char16_t kTitle[] = u"Windows(R) XP SP2 対応 Kestrovane 設定ツール";
 const char16_t kFont[] = u"ＭＳ Ｐゴシック";
+// The layout names only face and size; weight and character set are those
+// the templates chose.
 constexpr uint16_t kFontWeight = 0;    // FW_DONTCARE
 constexpr uint8_t kFontCharset = 128;  // SHIFTJIS_CHARSET
 
