@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "common/system_library.h"
 #include "update/file_expand.h"
 #include "win32api.h"
 
@@ -1222,18 +1223,13 @@ typedef BOOL(WINAPI* WtsEnumerateFn)(HANDLE, DWORD, DWORD, PWTS_SESSION_INFOA*, 
 typedef BOOL(WINAPI* WtsQueryFn)(HANDLE, DWORD, WTS_INFO_CLASS, LPSTR*, DWORD*);
 typedef void(WINAPI* WtsFreeFn)(PVOID);
 
-template <typename Fn>
-Fn Bind(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 void SessionCases() {
   HMODULE module = LoadLibraryA((g_system + "\\Wtsapi32.dll").c_str());
-  const auto open = Bind<WtsOpenServerFn>(module, "WTSOpenServerA");
-  const auto close = Bind<WtsCloseServerFn>(module, "WTSCloseServer");
-  const auto enumerate = Bind<WtsEnumerateFn>(module, "WTSEnumerateSessionsA");
-  const auto query = Bind<WtsQueryFn>(module, "WTSQuerySessionInformationA");
-  const auto release = Bind<WtsFreeFn>(module, "WTSFreeMemory");
+  const auto open = kv::EntryPoint<WtsOpenServerFn>(module, "WTSOpenServerA");
+  const auto close = kv::EntryPoint<WtsCloseServerFn>(module, "WTSCloseServer");
+  const auto enumerate = kv::EntryPoint<WtsEnumerateFn>(module, "WTSEnumerateSessionsA");
+  const auto query = kv::EntryPoint<WtsQueryFn>(module, "WTSQuerySessionInformationA");
+  const auto release = kv::EntryPoint<WtsFreeFn>(module, "WTSFreeMemory");
   const bool all = open && close && enumerate && query && release;
   Line("desktop.wts.load").Add("loaded", Bool(module != nullptr)).Add("entry-points", Bool(all));
   if (!all) return;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "bind_export.h"
+#include "common/system_library.h"
 #include "sim_fixture.h"
 #include "win32api.h"
 #include "winsim/printer_control.h"
@@ -43,8 +43,8 @@ typedef DWORD(WINAPI* CloseFn)(DWORD);
 TEST_F(WinsimPrinterTest, StatusManagerRefusalsAndOpenHandles) {
   winsim::AddPrinter("Printer A", "ZAM Alpha");
   const HMODULE module = LoadLibraryA("zamgik.dll");
-  const auto open = BindExport<OpenFn>(module, "OpenManagerExA");
-  const auto close = BindExport<CloseFn>(module, "CloseManager");
+  const auto open = kv::EntryPoint<OpenFn>(module, "OpenManagerExA");
+  const auto close = kv::EntryPoint<CloseFn>(module, "CloseManager");
   ASSERT_TRUE(open && close);
   DWORD handle = 0, other = 0;
   ASSERT_EQ(open("Printer A", 0, 1, &handle), 0u);

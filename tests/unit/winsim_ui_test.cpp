@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "bind_export.h"
+#include "common/system_library.h"
 #include "sim_fixture.h"
 #include "win32api.h"
 #include "winsim/ui_control.h"
@@ -154,25 +154,17 @@ TEST_F(WinsimUiTest, RestartOnEveryOperatingSystem) {
     EXPECT_TRUE(ExitWindowsEx(EWX_REBOOT, 0));
 
     const HMODULE advapi32 = LoadLibraryA("C:\\WINDOWS\\system32\\ADVAPI32.DLL");
-    const auto shutdown = BindExport<ShutdownFn>(advapi32, "InitiateSystemShutdownExA");
+    const auto shutdown = kv::EntryPoint<ShutdownFn>(advapi32, "InitiateSystemShutdownExA");
     ASSERT_EQ(shutdown != nullptr, row.shutdownEx);
     char message[] = "restart";
     EXPECT_TRUE(!shutdown || shutdown(nullptr, message, 0, FALSE, TRUE, 0x80030004));
     FreeLibrary(advapi32);
 
+    // What each request records is in SystemRestartTest, through the tool.
     const std::vector<winsim::RestartRequest> requests = winsim::RestartRequests();
     ASSERT_EQ(requests.size(), row.shutdownEx ? 3u : 2u);
     EXPECT_FALSE(requests[0].shutdownPrivilegeEnabled);
-    EXPECT_EQ(requests[1].exitFlags, static_cast<UINT>(EWX_REBOOT));
     EXPECT_EQ(requests[1].shutdownPrivilegeEnabled, row.tokens);
-    if (!row.shutdownEx) continue;
-    const winsim::RestartRequest& last = requests[2];
-    EXPECT_EQ(last.function + "|" + last.machine + "|" + last.message, "InitiateSystemShutdownExA|NULL|restart");
-    EXPECT_EQ(last.timeout, 0u);
-    EXPECT_FALSE(last.forceAppsClosed);
-    EXPECT_TRUE(last.rebootAfterShutdown);
-    EXPECT_EQ(last.reason, 0x80030004u);
-    EXPECT_TRUE(last.shutdownPrivilegeEnabled);
   }
 }
 
