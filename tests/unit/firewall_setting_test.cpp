@@ -186,8 +186,11 @@ TEST_F(FirewallSettingTest, OneListingIsEnough) {
   EXPECT_EQ(Targets(), expected);
 }
 
-TEST_F(FirewallSettingTest, AnUnconvertibleRowCountsAsNotListed) {
+TEST_F(FirewallSettingTest, UnreachableOrUnconvertibleCountsAsNotListed) {
   SeedSuite();
+  winsim::SetFirewallInstalled(false);
+  EXPECT_EQ(setting.HasSuiteExceptions(), 0);
+  winsim::SetFirewallInstalled(true);
   winsim::InjectFault("SysAllocStringLen", E_OUTOFMEMORY, "", 0, 1);  // row 1 only
   EXPECT_EQ(setting.HasSuiteExceptions(), 1);
   winsim::InjectFault("SysAllocStringLen", E_OUTOFMEMORY);  // every row
