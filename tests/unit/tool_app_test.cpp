@@ -33,6 +33,8 @@ const Box kSetupDone{"設定を完了しました。\n", MB_OK};
 const Box kRemovalDone{"設定の削除を完了しました。\n", MB_OK};
 const Box kAskRestart{"設定を完了しました。\nKestrovaneを正常に動作させる為には再起動を行う必要があります。\n今すぐ再起動しますか？", MB_YESNO};
 const Box kFirewallUnavailable{"ご使用のOSでは、本プログラムでの設定変更の必要はありません。\nプログラムを終了します。", MB_OK};
+const Box kNotAdministrator{"実行権限がありません。\n本プログラムは、コンピュータの管理者で実行してください。", MB_OK};
+const Box kNotInstalled{"Windows ファイアウォール の設定変更は必要ありません。\nKestrovane がインストールされていません。", MB_OK};
 const Box kNoExceptions{"Windows ファイアウォール の設定削除は必要ありません。\n設定変更を行ったことが無いか、すでに設定の削除を完了しています。", MB_OK};
 const Box kChangeFailed{"Windows ファイアウォール の設定変更に失敗しました。\n詳しくは、システム管理者にお問い合わせください。", MB_OK};
 const std::string kRestartText =
@@ -110,9 +112,14 @@ TEST_F(ToolAppTest, EachOutcomeShowsItsTextAndEndsWithItsCode) {
        {PressOk()}, Agree(), {}, 0, {kAskRestart}, 0},
       {"wizard, no firewall", {}, [] { winsim::SetFirewallInstalled(false); }, {PressOk()}, {}, {}, 2,
        {kFirewallUnavailable}, 0},
+      {"wizard, no administrator", {}, [] { winsim::SetAdministrator(false); }, {PressOk()}, {}, {}, 3,
+       {kNotAdministrator}, 0},
+      {"wizard, suite missing", {}, [] { DeleteFileA(kDll); }, {PressOk()}, {}, {}, 4, {kNotInstalled}, 0},
       {"wizard, firewall refuses", {}, [] { winsim::InjectFault("INetFwAuthorizedApplications::Add", E_ACCESSDENIED); },
        {PressOk()}, Agree(), {}, 6, {kChangeFailed}, 0},
       {"wizard, consent cancelled", {}, nothing, {PressOk()}, {PressEsc()}, {}, 0, {}, 0},
+      {"wizard, disagree", {}, nothing, {PressOk()},
+       {ScrollReadmeToEnd(ScrollWay::ScrollBar), Click(kDisagreeButton), PressOk()}, {}, 0, {}, 0},
       // Removal
       {"removal, done", {"/d"}, [] { SeedSuiteExceptions(); }, {}, {}, {Click(1001), PressOk()}, 0, {kRemovalDone}, 0},
       {"removal, no firewall", {"-D"}, [] { winsim::SetFirewallInstalled(false); }, {}, {}, {}, 2,
@@ -125,6 +132,8 @@ TEST_F(ToolAppTest, EachOutcomeShowsItsTextAndEndsWithItsCode) {
       {"silent, done", {"S"}, nothing, {}, {}, {}, 0, {}, 0},
       {"silent, files wait", {"/s", "-a"}, [] { ShipNewerLibraryInUse(); }, {}, {}, {}, 0, {}, 1},
       {"silent, no firewall", {"S"}, [] { winsim::SetFirewallInstalled(false); }, {}, {}, {}, 2, {}, 0},
+      {"silent, no administrator", {"S"}, [] { winsim::SetAdministrator(false); }, {}, {}, {}, 3, {}, 0},
+      {"silent, suite missing", {"S"}, [] { DeleteFileA(kDll); }, {}, {}, {}, 4, {}, 0},
       {"silent, firewall refuses", {"S"}, [] { winsim::InjectFault("INetFwAuthorizedApplications::Add", E_ACCESSDENIED); },
        {}, {}, {}, 6, {}, 0},
       // A worker that cannot start did nothing: not 0.
