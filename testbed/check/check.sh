@@ -113,17 +113,10 @@ while [ $# -gt 0 ]; do
 done
 [ -n "$win32_build" ] && [ -n "$work" ] || usage
 
-cannot_run() {
-  echo "test bed check cannot run: $1" >&2
-  if [ -n "${CI:-}" ]; then exit 1; fi
-  exit 77
-}
-wine_available || cannot_run "wine is not installed (tools/install-deps.sh)"
-japanese_locale_available || cannot_run "the ja_JP.UTF-8 locale is missing (tools/install-deps.sh)"
-command -v mscompress >/dev/null || cannot_run "mscompress is not installed"
+require_wine_test_tools "test bed check"
 for driver in fwdriver suitedriver; do
   [ -f "$win32_build/testbed/check/$driver.exe" ] ||
-    cannot_run "no win32 build in $win32_build (cmake --preset win32 && cmake --build --preset win32)"
+    cannot_run "test bed check" "no win32 build in $win32_build (cmake --preset win32 && cmake --build --preset win32)"
 done
 
 rm -rf "$work"

@@ -45,9 +45,7 @@ class Application : public ComObject<INetFwAuthorizedApplication> {
 
   // The list does not record an IP version: a listed entry says "any".
   HRESULT STDMETHODCALLTYPE get_IpVersion(NET_FW_IP_VERSION* version) override {
-    if (!version) return E_POINTER;
-    *version = ipVersion_;
-    return S_OK;
+    return HandOutValue(ipVersion_, version);
   }
   HRESULT STDMETHODCALLTYPE put_IpVersion(NET_FW_IP_VERSION version) override {
     if (version != NET_FW_IP_VERSION_V4 && version != NET_FW_IP_VERSION_V6 && version != NET_FW_IP_VERSION_ANY)
@@ -56,11 +54,7 @@ class Application : public ComObject<INetFwAuthorizedApplication> {
     return S_OK;
   }
 
-  HRESULT STDMETHODCALLTYPE get_Scope(NET_FW_SCOPE* scope) override {
-    if (!scope) return E_POINTER;
-    *scope = entry_.scope.kind;
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE get_Scope(NET_FW_SCOPE* scope) override { return HandOutValue(entry_.scope.kind, scope); }
   // A custom scope is made by giving the addresses, not by this property.
   HRESULT STDMETHODCALLTYPE put_Scope(NET_FW_SCOPE scope) override {
     if (scope != NET_FW_SCOPE_ALL && scope != NET_FW_SCOPE_LOCAL_SUBNET) return E_INVALIDARG;
@@ -78,9 +72,7 @@ class Application : public ComObject<INetFwAuthorizedApplication> {
   }
 
   HRESULT STDMETHODCALLTYPE get_Enabled(VARIANT_BOOL* enabled) override {
-    if (!enabled) return E_POINTER;
-    *enabled = entry_.enabled ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return HandOutValue<VARIANT_BOOL>(entry_.enabled ? VARIANT_TRUE : VARIANT_FALSE, enabled);
   }
   HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL enabled) override {
     entry_.enabled = enabled != VARIANT_FALSE;

@@ -67,6 +67,14 @@ HRESULT HandOut(Interface* object, Interface** out) {
   return S_OK;
 }
 
+// A plain value for an out parameter.
+template <typename Value>
+HRESULT HandOutValue(Value value, Value* out) {
+  if (!out) return E_POINTER;
+  *out = value;
+  return S_OK;
+}
+
 // A BSTR copy of `text` for an out parameter.
 inline HRESULT HandOutString(const std::wstring& text, BSTR* out) {
   if (!out) return E_POINTER;

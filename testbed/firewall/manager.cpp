@@ -11,11 +11,7 @@ class Profile : public ComObject<INetFwProfile> {
  public:
   explicit Profile(NET_FW_PROFILE_TYPE profile) : profile_(profile) {}
 
-  HRESULT STDMETHODCALLTYPE get_Type(NET_FW_PROFILE_TYPE* type) override {
-    if (!type) return E_POINTER;
-    *type = profile_;
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE get_Type(NET_FW_PROFILE_TYPE* type) override { return HandOutValue(profile_, type); }
   HRESULT STDMETHODCALLTYPE get_AuthorizedApplications(INetFwAuthorizedApplications** apps) override {
     return HandOut(NewApplications(profile_), apps);
   }
@@ -63,9 +59,7 @@ class Manager : public ComObject<INetFwMgr> {
     return HandOut<INetFwPolicy>(new Policy, policy);
   }
   HRESULT STDMETHODCALLTYPE get_CurrentProfileType(NET_FW_PROFILE_TYPE* type) override {
-    if (!type) return E_POINTER;
-    *type = kCurrentProfile;
-    return S_OK;
+    return HandOutValue(kCurrentProfile, type);
   }
 
   HRESULT STDMETHODCALLTYPE RestoreDefaults() override { return E_NOTIMPL; }

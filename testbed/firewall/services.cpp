@@ -11,9 +11,7 @@ class FileAndPrintService : public ComObject<INetFwService> {
   explicit FileAndPrintService(NET_FW_PROFILE_TYPE profile) : profile_(profile) {}
 
   HRESULT STDMETHODCALLTYPE get_Type(NET_FW_SERVICE_TYPE* type) override {
-    if (!type) return E_POINTER;
-    *type = NET_FW_SERVICE_FILE_AND_PRINT;
-    return S_OK;
+    return HandOutValue(NET_FW_SERVICE_FILE_AND_PRINT, type);
   }
 
   HRESULT STDMETHODCALLTYPE get_Enabled(VARIANT_BOOL* enabled) override {
