@@ -40,6 +40,8 @@ FIREWALL_STEPS=(
   'service|standard|on => 0x00000000'
   'service|domain|on => 0x00000000'
   'service|domain|off => 0x00000000'
+  # Every object the tool obtained was released, and the stand-in counted so.
+  'unloadable => 0x00000000'
 )
 
 # PROFILE|LIST|VALUE|DATA, LIST being AuthorizedApplications or GloballyOpenPorts.

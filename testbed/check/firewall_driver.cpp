@@ -7,8 +7,12 @@
 //   service|PROFILE|on|off           File and Printer Sharing
 //   listed|PROFILE|IMAGE PATH        1 or 0
 //   probe                            the current profile can be opened
+//   unloadable                       DllCanUnloadNow of the firewall's
+//                                    DLL: S_OK once every object the steps
+//                                    obtained was released
 //
-// PROFILE is domain or standard. Each line is printed back followed by
+// PROFILE is domain or standard. The driver keeps COM initialised around
+// the steps, so the DLL stays loaded between them. Each line is printed back followed by
 // " => " and the HRESULT in hexadecimal (or the 1 or 0 of listed).
 #include <cstdio>
 #include <fstream>
@@ -39,6 +43,25 @@ NET_FW_PROFILE_TYPE Profile(const std::string& name) {
   return name == "domain" ? NET_FW_PROFILE_DOMAIN : NET_FW_PROFILE_STANDARD;
 }
 
+// Asks the loaded server of the firewall manager class whether anything of
+// it is still in use.
+HRESULT CanUnload() {
+  HKEY key;
+  char path[MAX_PATH] = "";
+  LONG size = sizeof path;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{304CE942-6E39-40D8-943A-B913C40C9CD4}", 0, KEY_READ, &key) !=
+      ERROR_SUCCESS)
+    return E_UNEXPECTED;
+  RegQueryValueA(key, "InprocServer32", path, &size);
+  RegCloseKey(key);
+  const HMODULE server = GetModuleHandleA(path);
+  if (!server) return E_UNEXPECTED;
+  typedef HRESULT(WINAPI * CanUnloadNowProc)();
+  const auto canUnloadNow =
+      reinterpret_cast<CanUnloadNowProc>(reinterpret_cast<void (*)()>(GetProcAddress(server, "DllCanUnloadNow")));
+  return canUnloadNow ? canUnloadNow() : E_UNEXPECTED;
+}
+
 NET_FW_SCOPE ScopeOf(const std::string& name) {
   if (name == "all") return NET_FW_SCOPE_ALL;
   return name == "subnet" ? NET_FW_SCOPE_LOCAL_SUBNET : NET_FW_SCOPE_CUSTOM;
@@ -60,6 +83,8 @@ std::string Run(const std::vector<std::string>& step) {
     return IsApplicationListed(Profile(step[1]), ToBstr(step[2]).get()) ? "1" : "0";
   } else if (op == "probe" && step.size() == 1) {
     hr = ProbeFirewallPolicy();
+  } else if (op == "unloadable" && step.size() == 1) {
+    hr = CanUnload();
   } else {
     return "";
   }
@@ -79,6 +104,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "fwdriver: cannot read %s\n", argv[1]);
     return 2;
   }
+  CoInitialize(nullptr);
   int status = 0;
   for (std::string line; std::getline(steps, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -87,5 +113,6 @@ int main(int argc, char** argv) {
     if (result.empty()) status = 2;
     std::printf("%s => %s\n", line.c_str(), result.empty() ? "not understood" : result.c_str());
   }
+  CoUninitialize();
   return status;
 }
