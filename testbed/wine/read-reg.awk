@@ -16,8 +16,9 @@ function hexval(text,    i, n) {
   return n
 }
 
-# Undoes Wine's escapes: \\ \" \n \r \t \0 and \xNNNN (a UTF-16 unit).
-function unescape(text,    out, i, c, hex) {
+# Undoes Wine's escapes: \\ \" \n \r \t \0 and \xNNNN (a UTF-16 unit). A
+# NUL becomes `nul` (nothing unless given).
+function unescape(text, nul,    out, i, c, hex) {
   out = ""
   for (i = 1; i <= length(text); ++i) {
     c = substr(text, i, 1)
@@ -26,7 +27,7 @@ function unescape(text,    out, i, c, hex) {
     if (c == "n") out = out "\n"
     else if (c == "r") out = out "\r"
     else if (c == "t") out = out "\t"
-    else if (c == "0") out = out ""
+    else if (c == "0") out = out nul
     else if (c == "x") {
       hex = ""
       while (length(hex) < 4 && substr(text, i + 1, 1) ~ /[0-9a-fA-F]/) hex = hex substr(text, ++i, 1)
@@ -64,9 +65,18 @@ function multi(bytes, items,    b, n, i, unit, text, count) {
   return count
 }
 
-function emit(name, type, data,    items, n, i) {
+# The same list written by Wine as text (str(7):"a\0\0b\0"), its NULs
+# unescaped to SEP; the list's own terminator is not written.
+function multi_text(text, items,    count) {
+  count = split(text, items, SEP)
+  if (count > 0 && items[count] == "") --count
+  return count
+}
+
+# A value; a REG_MULTI_SZ `as_text` (str(7)) or as hex(7) bytes.
+function emit(name, type, data, as_text,    items, n, i) {
   if (type == "REG_MULTI_SZ") {
-    n = multi(data, items)
+    n = as_text ? multi_text(data, items) : multi(data, items)
     for (i = 1; i <= n; ++i) {
       if (only == 2) print items[i]
       else print name "\t" type "\t" items[i]
@@ -76,7 +86,7 @@ function emit(name, type, data,    items, n, i) {
   found = 1
 }
 
-function value_line(line,    name, data, type) {
+function value_line(line,    name, data, type, as_text) {
   if (substr(line, 1, 1) == "@") { name = "(Default)"; rest = substr(line, 2) }
   else name = unescape(quoted(line))
   if (only == 2 && tolower(name) != tolower(value)) return
@@ -85,11 +95,12 @@ function value_line(line,    name, data, type) {
   else if (data ~ /^str\(2\):/) { type = "REG_EXPAND_SZ"; data = unescape(quoted(substr(data, 8))) }
   else if (data ~ /^dword:/) { type = "REG_DWORD"; data = "0x" substr(data, 7) }
   else if (data ~ /^hex\(7\):/) { type = "REG_MULTI_SZ"; data = substr(data, 8) }
+  else if (data ~ /^str\(7\):/) { type = "REG_MULTI_SZ"; as_text = 1; data = unescape(quoted(substr(data, 8)), SEP) }
   else { type = "REG_BINARY"; sub(/^hex(\([0-9a-f]+\))?:/, "", data) }
-  emit(name, type, data)
+  emit(name, type, data, as_text)
 }
 
-BEGIN { inside = 0; found = 0; pending = "" }
+BEGIN { inside = 0; found = 0; pending = ""; SEP = "\001" }
 /^\[/ {
   name = $0
   sub(/^\[/, "", name)

@@ -1,0 +1,172 @@
+# Helpers of the Wine scenarios (scenarios.sh), sourced: a fresh copy of the
+# test bed's template prefix per scenario, programs run in it bounded in
+# time, and the prefix read from outside once its server is stopped.
+# The caller sets ROOT, WIN32_BUILD, WORK and TEMPLATE.
+
+. "$ROOT/testbed/wine/env.sh"
+
+LIMIT=60  # seconds for any one program of a scenario
+# The tool's runs trace their dialogs (a message box is one too) and the
+# restart request, which Wine's advapi32 takes as a stub: it reports the call
+# as a fixme with its arguments and restarts nothing.
+TOOL_TRACE=-all,trace+dialog,fixme+advapi
+FIREWALL_POLICY='HKLM\SYSTEM\CurrentControlSet\Services\SharedAccess\Parameters\FirewallPolicy'
+SESSION_MANAGER='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager'
+SYSTEM32='C:\windows\system32'
+
+failures=0
+background=()
+
+# A copy of the template in WORK/NAME/prefix with the tool and a read-me in
+# C:\kv, and the shipped files of SET (older, newer) beside it when given;
+# its server runs persistently, so that services and the panel stay up
+# between the scenario's programs until end_scenario.
+fresh_scenario() {  # NAME [SET]
+  scenario_name=$1
+  scenario=$WORK/$1
+  local puts=(--put "$WIN32_BUILD/KV_UPDAT.EXE" kv/KV_UPDAT.EXE --put "$WORK/Readme.txt" kv/Readme.txt)
+  [ -z "${2:-}" ] || puts+=(--put "$TEMPLATE/drive_c/testbed/shipped/$2" kv)
+  "$ROOT/testbed/wine/run.sh" "$TEMPLATE" "$scenario" "${puts[@]}"
+  export WINEPREFIX=$scenario/prefix
+  drive_c=$WINEPREFIX/drive_c
+  scenario_started=$SECONDS
+  # Started apart, with no inherited descriptors: it must not hold our pipes.
+  wineserver -p </dev/null >/dev/null 2>&1
+}
+
+# Stops the prefix's server and every program in it (killed services log no
+# stop), and the background runs' wrappers with them.
+end_scenario() {
+  stop_wineserver
+  local pid
+  for pid in "${background[@]}"; do wait "$pid" 2>/dev/null || true; done
+  background=()
+}
+
+# Runs a Windows program in the prefix to its end, bounded, in C:\kv (the
+# tool reads its read-me from the current directory): LABEL.stdout,
+# LABEL.stderr and LABEL.exit-code in the scenario's directory.
+run_bounded() {  # LABEL PROGRAM [ARG]...
+  local label=$1 code=0
+  shift
+  (cd "$drive_c/kv" && exec timeout "$LIMIT" wine "$@" </dev/null >"$scenario/$label.stdout" \
+    2>"$scenario/$label.stderr") || code=$?
+  echo "$code" >"$scenario/$label.exit-code"
+}
+
+# The same, in the background; end_scenario reaps it.
+start_bounded() {  # LABEL PROGRAM [ARG]...
+  run_bounded "$@" &
+  background+=($!)
+}
+
+run_tool() {  # LABEL [ARG]...
+  local label=$1
+  shift
+  WINEDEBUG=$TOOL_TRACE run_bounded "$label" 'C:\kv\KV_UPDAT.EXE' "$@"
+}
+
+start_tool() {  # LABEL [ARG]...
+  local label=$1
+  shift
+  WINEDEBUG=$TOOL_TRACE start_bounded "$label" 'C:\kv\KV_UPDAT.EXE' "$@"
+}
+
+# Waits for the background run LABEL to end (its exit-code file).
+wait_for_run() {  # LABEL
+  local tenths=$((LIMIT * 10 + 50))
+  while [ ! -s "$scenario/$1.exit-code" ] && [ $tenths -gt 0 ]; do
+    sleep 0.1
+    tenths=$((tenths - 1))
+  done
+}
+
+exit_code() { cat "$scenario/$1.exit-code" 2>/dev/null || echo none; }
+
+# A set-up step that must work: a service started, a setting changed.
+prepare() {  # LABEL PROGRAM [ARG]...
+  run_bounded "$@"
+  [ "$(exit_code "$1")" = 0 ] || fail "set-up step $1 ($*) ended with $(exit_code "$1")"
+}
+
+start_service() { prepare "start-$1" net start "$1"; }
+
+# The status panel, running until the scenario ends (or the tool closes it).
+start_panel() {
+  start_bounded panel "$SYSTEM32\\ZAMBAZ.EXE"
+  wait_for_event ZAMBAZ.log 'started, on close: close' 1 || fail "the status panel did not start"
+}
+
+# A stand-in's log events without time, process id and window handle.
+events() {  # LOG
+  "$ROOT/testbed/wine/inspect.sh" "$WINEPREFIX" log "$1" 2>/dev/null | cut -d' ' -f3- |
+    sed 's/, window [0-9A-Fa-f]*,/,/' || true
+}
+
+# Waits until LOG holds COUNT events TEXT (polling the file from outside).
+wait_for_event() {  # LOG TEXT COUNT
+  local tenths=$((LIMIT * 10))
+  until [ "$(events "$1" | grep -cxF -- "$2")" -ge "$3" ]; do
+    [ $tenths -gt 0 ] || return 1
+    sleep 0.1
+    tenths=$((tenths - 1))
+  done
+}
+
+reg_value() { "$ROOT/testbed/wine/inspect.sh" "$WINEPREFIX" reg "$@" 2>/dev/null || true; }
+
+file_version() { "$ROOT/testbed/wine/inspect.sh" "$WINEPREFIX" version "$SYSTEM32\\$1" 2>/dev/null || true; }
+
+# The system directory's staging copies (NAME.000 to NAME.999), one a line.
+staging_copies() { ls "$drive_c/windows/system32" | grep -iE '^zam.*\.[0-9]{3}$' || true; }
+
+pending_renames() { reg_value "$SESSION_MANAGER" PendingFileRenameOperations; }
+
+# Text ID of the tool's string table as written in strings.rc (a line feed
+# as \n), which is how the UI driver reports a box's text.
+table_text() {  # ID
+  sed -n "s/^ *$1, \"\(.*\)\"\$/\1/p" "$ROOT/src/ui/resources/strings.rc"
+}
+
+# Whether the run LABEL showed a window (a dialog or a message box).
+showed_window() { grep -q ':trace:dialog:' "$scenario/$1.stderr"; }
+
+# The restart requests of the run LABEL: the arguments Wine's stub reports,
+# "MACHINE MESSAGE TIMEOUT FORCE REBOOT REASON", one request a line.
+restart_requests() {  # LABEL
+  sed -n 's/^.*:fixme:advapi:InitiateSystemShutdownExA //p' "$scenario/$1.stderr"
+}
+
+# Text ID as such a trace writes a narrow string: its code page 932 bytes,
+# those above 0x7F as \xNN (ASCII escapes are written as in strings.rc).
+traced_text() {  # ID
+  table_text "$1" | tr -d '\n' | iconv -f UTF-8 -t CP932 | od -An -v -tx1 | tr -s ' \n' '\n\n' |
+    awk 'NF { n = index("0123456789abcdef", substr($1, 1, 1)) * 16 + index("0123456789abcdef", substr($1, 2, 1)) - 17
+              printf(n < 128 ? "%c" : "\\x%s", n < 128 ? n : $1) }'
+}
+
+fail() {
+  echo "FAIL $scenario_name: $*"
+  failures=$((failures + 1))
+}
+
+check() {  # WHAT GOT WANT
+  [ "$2" = "$3" ] || fail "$1: want '$3', got '$2'"
+}
+
+# The run LABEL ended with CODE, showing a window or not (shown|none).
+check_run() {  # LABEL CODE WINDOW
+  check "$1: exit code" "$(exit_code "$1")" "$2"
+  local shown=none
+  if showed_window "$1"; then shown=shown; fi
+  check "$1: window" "$shown" "$3"
+}
+
+# The events of LOG, in order, are exactly the lines given.
+check_events() {  # LOG LINE...
+  local log=$1
+  shift
+  check "$log" "$(events "$log" | paste -sd'|')" "$(printf '%s\n' "$@" | paste -sd'|')"
+}
+
+scenario_done() { echo "$scenario_name: $((SECONDS - scenario_started)) s"; }

@@ -1,0 +1,260 @@
+#!/bin/bash
+# KV_UPDAT.EXE end to end under Wine, in the test bed (make-testbed-prefix.sh):
+# each scenario in a fresh copy of the template prefix, with the firewall
+# stand-in and the suite installed, every program bounded in time, the
+# prefix's server stopped at the end, and the outcome read from outside:
+# the firewall policy and pending renames in system.reg, the files' versions
+# and times, the stand-ins' logs, the tool's exit code, and Wine's traces of
+# its dialogs and of its restart request.
+#
+#   scenarios.sh --win32-build DIR --work DIR [SCENARIO...]
+#
+# Without SCENARIO names every scenario runs. Exit codes: 0 passed, 1 a check
+# failed, 77 skipped (no Wine, Japanese locale, mscompress or win32 build
+# here; with CI set, that is a failure).
+set -euo pipefail
+
+SCENARIOS=(silent update deferred nothing-newer prechecks second-instance)
+
+here=$(cd "$(dirname "$0")" && pwd)
+ROOT=$(cd "$here/../.." && pwd)
+usage() {
+  echo "usage: $0 --win32-build DIR --work DIR [SCENARIO...]" >&2
+  echo "scenarios: ${SCENARIOS[*]}" >&2
+  exit 1
+}
+WIN32_BUILD= WORK=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --win32-build) [ $# -ge 2 ] || usage; WIN32_BUILD=$2; shift 2 ;;
+    --work) [ $# -ge 2 ] || usage; WORK=$2; shift 2 ;;
+    -*) usage ;;
+    *) break ;;
+  esac
+done
+[ -n "$WIN32_BUILD" ] && [ -n "$WORK" ] || usage
+selected=("${@:-${SCENARIOS[@]}}")
+for name in "${selected[@]}"; do
+  [[ " ${SCENARIOS[*]} " == *" $name "* ]] || usage
+done
+. "$here/scenario-lib.sh"
+
+require_wine_test_tools "Wine scenarios"
+for file in KV_UPDAT.EXE testbed/firewall/fwstandin.dll; do
+  [ -f "$WIN32_BUILD/$file" ] ||
+    cannot_run "Wine scenarios" "no $WIN32_BUILD/$file (cmake --preset win32 && cmake --build --preset win32)"
+done
+
+# The suite's two programs as firewall exceptions: image path|name.
+SUITE_PROGRAMS=(
+  "$SYSTEM32\\zambaz.exe|Kestrovane"
+  "$SYSTEM32\\zamwtqnt.exe|ZAM Network Printer Status Server"
+)
+FILE_AND_PRINTER_PORTS=(139:TCP 445:TCP 137:UDP 138:UDP)
+PROFILES=(DomainProfile StandardProfile)
+
+# Both programs in both profiles with SCOPE and enabled, or absent ("-").
+check_exceptions() {  # SCOPE|-
+  local profile program path name want
+  for profile in "${PROFILES[@]}"; do
+    for program in "${SUITE_PROGRAMS[@]}"; do
+      path=${program%%|*} name=${program#*|}
+      want=$path:$1:Enabled:$name
+      [ "$1" != - ] || want=
+      check "$profile exception $path" \
+        "$(reg_value "$FIREWALL_POLICY\\$profile\\AuthorizedApplications\\List" "$path")" "$want"
+    done
+  done
+}
+
+# File and Printer Sharing's four ports in both profiles: open to all
+# addresses and STATE (Enabled, Disabled).
+check_file_and_printer_sharing() {  # STATE
+  local profile port
+  for profile in "${PROFILES[@]}"; do
+    for port in "${FILE_AND_PRINTER_PORTS[@]}"; do
+      check "$profile port $port" \
+        "$(reg_value "$FIREWALL_POLICY\\$profile\\GloballyOpenPorts\\List" "$port" | cut -d: -f3,4)" "*:$1"
+    done
+  done
+}
+
+check_versions() {  # ZAMPUX.DLL's ZAMWTQNT.EXE's
+  check "ZAMPUX.DLL version" "$(file_version ZAMPUX.DLL)" "$1"
+  check "ZAMWTQNT.EXE version" "$(file_version ZAMWTQNT.EXE)" "$2"
+}
+
+check_no_restart_request() {  # LABEL
+  check "$1: restart requests" "$(restart_requests "$1")" ""
+}
+
+# Silent Setup, local subnet and any address: the firewall work alone (no
+# shipped files, so nothing to update). ARGUMENTS|SCOPE.
+SILENT_CASES=("S|LocalSubNet" "S A|*")
+scenario_silent() {
+  local row arguments scope
+  for row in "${SILENT_CASES[@]}"; do
+    IFS='|' read -r arguments scope <<<"$row"
+    fresh_scenario "silent-${arguments// /-}"
+    run_tool run $arguments
+    end_scenario
+    check_run run 0 none
+    check_exceptions "$scope"
+    check_file_and_printer_sharing Enabled
+    check_no_restart_request run
+    scenario_done
+  done
+}
+
+# An update with the spooler and the status server running and the panel
+# open: printers handed off, panel closed, server stopped, both files
+# replaced now, server started with the new image, panel relaunched.
+scenario_update() {
+  fresh_scenario update newer
+  start_service spooler
+  start_service ZAMWTQNT
+  start_panel
+  run_tool run S
+  wait_for_event ZAMBAZ.log 'started, on close: close' 2 || true
+  end_scenario
+  check_run run 0 none
+  check "printers handed off" "$(events zamgik.log | sed -n 's/^OpenManagerExA printer="\([^"]*\)".*/\1/p' | paste -sd'|')" \
+    'Kestrovane LP-1|経理 LP-1'
+  check_events ZAMBAZ.log 'started, on close: close' 'message 1030: closing' 'ended' 'started, on close: close'
+  check_events ZAMWTQNT.log 'started, version 1.2.0.0' 'stop requested (stop), stopping in 500 ms' \
+    'stopped, version 1.2.0.0' 'started, version 1.3.0.0'
+  check_versions 1.3.0.0 1.3.0.0
+  check "staging copies" "$(staging_copies)" ""
+  check "pending renames" "$(pending_renames)" ""
+  check_no_restart_request run
+  scenario_done
+}
+
+# The print spooler stopped (as in a new prefix), so the running status
+# server is left alone and its image cannot be replaced: ZAMPUX.DLL is
+# replaced now, ZAMWTQNT.EXE waits for the next start, and the silent run
+# asks for a restart, which Wine's stub does not carry out. A restart played
+# afterwards puts the new server in place.
+scenario_deferred() {
+  fresh_scenario deferred newer
+  start_service ZAMWTQNT
+  run_tool run S
+  end_scenario
+  check_run run 0 none
+  check_events ZAMWTQNT.log 'started, version 1.2.0.0'
+  check_versions 1.3.0.0 1.2.0.0
+  check "staging copies" "$(staging_copies)" ZAMWTQNT.000
+  check "staging copy version" "$(file_version ZAMWTQNT.000)" 1.3.0.0
+  check "pending renames" "$(pending_renames | paste -sd'|')" \
+    "\\??\\$SYSTEM32\\ZAMWTQNT.EXE||\\??\\$SYSTEM32\\ZAMWTQNT.000|\\??\\$SYSTEM32\\ZAMWTQNT.EXE"
+  # Machine, message (the trace cuts it), time-out, force, reboot, reason.
+  local request message
+  request=$(restart_requests run)
+  check "restart request" "$(sed 's/ ".*"\(\.\.\.\)\? / MESSAGE /' <<<"$request")" '(null) MESSAGE 0 0 1 0x80030004'
+  message=$(sed 's/^[^"]*"\(.*\)"\(\.\.\.\)\? [^"]*$/\1/' <<<"$request")
+  [ -n "$message" ] && [[ "$(traced_text 5040)" == "$message"* ]] ||
+    fail "restart message: want text 5040, got '$message'"
+
+  # The restart: a fresh start of the prefix, which carries out the renames.
+  wineserver </dev/null >/dev/null 2>&1
+  prepare restart wineboot -r
+  end_scenario
+  check_versions 1.3.0.0 1.3.0.0
+  check "staging copies after the restart" "$(staging_copies)" ""
+  check "pending renames after the restart" "$(pending_renames)" ""
+  scenario_done
+}
+
+# Shipped files older than the installed ones: the firewall work is done,
+# and nothing of the suite is stopped, closed or touched.
+scenario_nothing_newer() {
+  fresh_scenario nothing-newer older
+  start_service spooler
+  start_service ZAMWTQNT
+  start_panel
+  run_tool run S
+  end_scenario
+  check_run run 0 none
+  check_exceptions LocalSubNet
+  check_file_and_printer_sharing Enabled
+  check_events ZAMWTQNT.log 'started, version 1.2.0.0'
+  check_events ZAMBAZ.log 'started, on close: close'
+  check_events zamgik.log
+  check_versions 1.2.0.0 1.2.0.0
+  local file
+  for file in ZAMPUX.DLL ZAMWTQNT.EXE; do
+    check "$file write time" "$(stat -c %y "$drive_c/windows/system32/$file")" \
+      "$(stat -c %y "$TEMPLATE/drive_c/windows/system32/$file")"
+  done
+  check "staging copies" "$(staging_copies)" ""
+  check "pending renames" "$(pending_renames)" ""
+  check_no_restart_request run
+  scenario_done
+}
+
+# The firewall, the suite: what makes the pre-checks fail, per case.
+no_firewall() { prepare unregister regsvr32 /u /s "$SYSTEM32\\fwstandin.dll"; }
+no_suite() { rm "$drive_c/windows/system32/ZAMPUX.DLL"; }
+
+# Silent runs whose pre-check fails: the code, and nothing shown.
+# NAME|PREPARATION|EXIT CODE.
+SILENT_PRECHECK_CASES=(
+  "no-firewall-silent|no_firewall|2"
+  "no-suite-silent|no_suite|4"
+)
+scenario_prechecks() {
+  local row name preparation code
+  for row in "${SILENT_PRECHECK_CASES[@]}"; do
+    IFS='|' read -r name preparation code <<<"$row"
+    fresh_scenario "$name"
+    $preparation
+    run_tool run S
+    end_scenario
+    check_run run "$code" none
+    check_exceptions -
+    scenario_done
+  done
+}
+
+# A second instance while a first silent run waits for the status server
+# to stop: it ends at once with 1, shows nothing and does nothing.
+scenario_second_instance() {
+  fresh_scenario second-instance newer
+  prepare slow-stop reg add 'HKLM\SOFTWARE\KvTestbed' /v ServerStopDelayMs /t REG_DWORD /d 4000 /f
+  start_service spooler
+  start_service ZAMWTQNT
+  start_tool first S
+  wait_for_event ZAMWTQNT.log 'stop requested (stop), stopping in 4000 ms' 1 || fail "the first run never stopped the server"
+  run_tool second S
+  wait_for_run first
+  end_scenario
+  check_run second 1 none
+  check_no_restart_request second
+  check_run first 0 none
+  check_events ZAMWTQNT.log 'started, version 1.2.0.0' 'stop requested (stop), stopping in 4000 ms' \
+    'stopped, version 1.2.0.0' 'started, version 1.3.0.0'
+  scenario_done
+}
+
+rm -rf "$WORK"
+mkdir -p "$WORK"
+WORK=$(cd "$WORK" && pwd)
+TEMPLATE=$WORK/template
+trap stop_wineserver EXIT
+started=$SECONDS
+"$ROOT/testbed/wine/make-testbed-prefix.sh" "$TEMPLATE" --win32-build "$WIN32_BUILD"
+# A read-me long enough to scroll, in code page 932 with CR LF.
+for line in $(seq 1 80); do printf '第%d項 Kestrovane の設定について。\r\n' "$line"; done |
+  iconv -f UTF-8 -t CP932 >"$WORK/Readme.txt"
+echo "template prefix: $((SECONDS - started)) s"
+
+for name in "${selected[@]}"; do
+  "scenario_${name//-/_}"
+done
+echo "Wine scenarios: $((SECONDS - started)) s"
+if [ $failures -gt 0 ]; then
+  echo "$failures checks failed; files in $WORK"
+  exit 1
+fi
+rm -rf "$TEMPLATE" "$WORK"/*/prefix
+echo "all scenarios passed"
