@@ -24,7 +24,8 @@ background=()
 fresh_scenario() {  # NAME [SET]
   scenario_name=$1
   scenario=$WORK/$1
-  local puts=(--put "$WIN32_BUILD/KV_UPDAT.EXE" kv/KV_UPDAT.EXE --put "$WORK/Readme.txt" kv/Readme.txt)
+  local puts=(--put "$WIN32_BUILD/KV_UPDAT.EXE" kv/KV_UPDAT.EXE --put "$WORK/Readme.txt" kv/Readme.txt
+    --put "$WIN32_BUILD/testbed/driver/uidriver.exe" testbed/bin/uidriver.exe)
   [ -z "${2:-}" ] || puts+=(--put "$TEMPLATE/drive_c/testbed/shipped/$2" kv)
   "$ROOT/testbed/wine/run.sh" "$TEMPLATE" "$scenario" "${puts[@]}"
   export WINEPREFIX=$scenario/prefix
@@ -72,6 +73,24 @@ start_tool() {  # LABEL [ARG]...
   WINEDEBUG=$TOOL_TRACE start_bounded "$label" 'C:\kv\KV_UPDAT.EXE' "$@"
 }
 
+# The tool run with ARGUMENTS while the UI driver plays the user's part,
+# STEP by STEP (see testbed/driver/steps.h): LABEL.* for the tool,
+# LABEL.driver.* for the driver, whose stdout has the texts it read.
+drive() {  # LABEL ARGUMENTS STEP...
+  local label=$1 arguments=$2
+  shift 2
+  start_tool "$label" $arguments
+  run_bounded "$label.driver" 'C:\testbed\bin\uidriver.exe' --limit "$LIMIT" "$@"
+  if [ "$(exit_code "$label.driver")" != 0 ]; then
+    fail "$label: the driver failed: $(grep -v ' ok (' "$scenario/$label.driver.stderr" | tail -1)"
+    stop_wineserver  # the tool waits for a user who has gone
+  fi
+  wait_for_run "$label"
+}
+
+# The message boxes' texts that the driver read in the run LABEL, '|' between.
+box_texts() { tr -d '\r' <"$scenario/$1.driver.stdout" | paste -sd'|'; }
+
 # Waits for the background run LABEL to end (its exit-code file).
 wait_for_run() {  # LABEL
   local tenths=$((LIMIT * 10 + 50))
@@ -103,9 +122,10 @@ events() {  # LOG
     sed 's/, window [0-9A-Fa-f]*,/,/' || true
 }
 
-# Waits until LOG holds COUNT events TEXT (polling the file from outside).
-wait_for_event() {  # LOG TEXT COUNT
-  local tenths=$((LIMIT * 10))
+# Waits until LOG holds COUNT events TEXT (polling the file from outside),
+# at most SECONDS (default LIMIT).
+wait_for_event() {  # LOG TEXT COUNT [SECONDS]
+  local tenths=$((${4:-$LIMIT} * 10))
   until [ "$(events "$1" | grep -cxF -- "$2")" -ge "$3" ]; do
     [ $tenths -gt 0 ] || return 1
     sleep 0.1

@@ -14,7 +14,7 @@
 # here; with CI set, that is a failure).
 set -euo pipefail
 
-SCENARIOS=(silent update deferred nothing-newer prechecks second-instance)
+SCENARIOS=(silent update deferred nothing-newer wizard removal prechecks second-instance)
 
 here=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$here/../.." && pwd)
@@ -40,7 +40,7 @@ done
 . "$here/scenario-lib.sh"
 
 require_wine_test_tools "Wine scenarios"
-for file in KV_UPDAT.EXE testbed/firewall/fwstandin.dll; do
+for file in KV_UPDAT.EXE testbed/firewall/fwstandin.dll testbed/driver/uidriver.exe; do
   [ -f "$WIN32_BUILD/$file" ] ||
     cannot_run "Wine scenarios" "no $WIN32_BUILD/$file (cmake --preset win32 && cmake --build --preset win32)"
 done
@@ -115,7 +115,7 @@ scenario_update() {
   start_service ZAMWTQNT
   start_panel
   run_tool run S
-  wait_for_event ZAMBAZ.log 'started, on close: close' 2 || true
+  wait_for_event ZAMBAZ.log 'started, on close: close' 2 10 || true  # the relaunched panel
   end_scenario
   check_run run 0 none
   check "printers handed off" "$(events zamgik.log | sed -n 's/^OpenManagerExA printer="\([^"]*\)".*/\1/p' | paste -sd'|')" \
@@ -192,25 +192,102 @@ scenario_nothing_newer() {
   scenario_done
 }
 
+# The wizard as a user goes through it: the introduction, the read-me
+# scrolled to its end, agree, the scope box ticked or not, OK; then the
+# box, answered with ANSWER.
+wizard_steps() {  # TICK(yes|no) ANSWER
+  local steps=('wait intro' 'click 1' 'wait consent' 'scroll 1004 thumb' 'expect 1000 enabled 5' 'click 1000')
+  [ "$1" = no ] || steps+=('click 1006')
+  steps+=('click 1' 'wait box 60' "answer $2")
+  printf '%s\n' "${steps[@]}"
+}
+
+# The wizard's two endings: the completion box after the firewall work
+# (scope box ticked: any address), and the restart question, which a file
+# in use brings (as in the deferred scenario) and which is answered No.
+scenario_wizard() {
+  local steps
+  fresh_scenario wizard
+  mapfile -t steps < <(wizard_steps yes ok)
+  drive run "" "${steps[@]}"
+  end_scenario
+  check_run run 0 shown
+  check "box" "$(box_texts run)" "$(table_text 5008)"
+  check_exceptions '*'
+  check_file_and_printer_sharing Enabled
+  check_no_restart_request run
+  scenario_done
+
+  fresh_scenario wizard-restart newer
+  start_service ZAMWTQNT
+  mapfile -t steps < <(wizard_steps no no)
+  drive run "" "${steps[@]}"
+  end_scenario
+  check_run run 0 shown
+  check "box" "$(box_texts run)" "$(table_text 5010)"
+  check_exceptions LocalSubNet
+  check "staging copies" "$(staging_copies)" ZAMWTQNT.000
+  check_no_restart_request run
+  scenario_done
+}
+
+# Removal after a silent Setup, with File and Printer Sharing left on or
+# switched off: the exceptions gone from both profiles, the ports as chosen.
+# NAME|SWITCH SHARING OFF|PORTS
+REMOVAL_CASES=(
+  "removal|no|Enabled"
+  "removal-sharing-off|yes|Disabled"
+)
+scenario_removal() {
+  local row name sharing_off ports steps
+  for row in "${REMOVAL_CASES[@]}"; do
+    IFS='|' read -r name sharing_off ports <<<"$row"
+    fresh_scenario "$name"
+    run_tool setup S
+    steps=('wait removal' 'click 1001')
+    [ "$sharing_off" = no ] || steps+=('click 1002')
+    steps+=('expect 1 enabled 5' 'click 1' 'wait box 60' 'answer ok')
+    drive run D "${steps[@]}"
+    end_scenario
+    check_run setup 0 none
+    check_run run 0 shown
+    check "box" "$(box_texts run)" "$(table_text 5009)"
+    check_exceptions -
+    check_file_and_printer_sharing "$ports"
+    scenario_done
+  done
+}
+
 # The firewall, the suite: what makes the pre-checks fail, per case.
 no_firewall() { prepare unregister regsvr32 /u /s "$SYSTEM32\\fwstandin.dll"; }
 no_suite() { rm "$drive_c/windows/system32/ZAMPUX.DLL"; }
 
-# Silent runs whose pre-check fails: the code, and nothing shown.
-# NAME|PREPARATION|EXIT CODE.
-SILENT_PRECHECK_CASES=(
-  "no-firewall-silent|no_firewall|2"
-  "no-suite-silent|no_suite|4"
+# Failed pre-checks: the exit code, and the box of the wizard or of the
+# removal, or nothing at all in a silent run; nothing changed.
+# NAME|PREPARATION|ARGUMENTS|EXIT CODE|BOX (text id, or none)
+PRECHECK_CASES=(
+  "no-firewall-silent|no_firewall|S|2|none"
+  "no-firewall-wizard|no_firewall||2|5024"
+  "no-suite-silent|no_suite|S|4|none"
+  "no-suite-wizard|no_suite||4|5026"
+  "no-exceptions|:|D|5|5028"
 )
 scenario_prechecks() {
-  local row name preparation code
-  for row in "${SILENT_PRECHECK_CASES[@]}"; do
-    IFS='|' read -r name preparation code <<<"$row"
+  local row name preparation arguments code box steps
+  for row in "${PRECHECK_CASES[@]}"; do
+    IFS='|' read -r name preparation arguments code box <<<"$row"
     fresh_scenario "$name"
     $preparation
-    run_tool run S
+    if [ "$box" = none ]; then
+      run_tool run $arguments
+    else
+      steps=('wait box' 'answer ok')
+      [ -n "$arguments" ] || steps=('wait intro' 'click 1' "${steps[@]}")
+      drive run "$arguments" "${steps[@]}"
+    fi
     end_scenario
-    check_run run "$code" none
+    check_run run "$code" "$([ "$box" = none ] && echo none || echo shown)"
+    [ "$box" = none ] || check "box" "$(box_texts run)" "$(table_text "$box")"
     check_exceptions -
     scenario_done
   done
