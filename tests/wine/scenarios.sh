@@ -297,18 +297,18 @@ scenario_prechecks() {
 # to stop: it ends at once with 1, shows nothing and does nothing.
 scenario_second_instance() {
   fresh_scenario second-instance newer
-  prepare slow-stop reg add 'HKLM\SOFTWARE\KvTestbed' /v ServerStopDelayMs /t REG_DWORD /d 4000 /f
+  prepare slow-stop reg add 'HKLM\SOFTWARE\KvTestbed' /v ServerStopDelayMs /t REG_DWORD /d 6000 /f
   start_service spooler
   start_service ZAMWTQNT
   start_tool first S
-  wait_for_event ZAMWTQNT.log 'stop requested (stop), stopping in 4000 ms' 1 || fail "the first run never stopped the server"
+  wait_for_event ZAMWTQNT.log 'stop requested (stop), stopping in 6000 ms' 1 || fail "the first run never stopped the server"
   run_tool second S
   wait_for_run first
   end_scenario
   check_run second 1 none
   check_no_restart_request second
   check_run first 0 none
-  check_events ZAMWTQNT.log 'started, version 1.2.0.0' 'stop requested (stop), stopping in 4000 ms' \
+  check_events ZAMWTQNT.log 'started, version 1.2.0.0' 'stop requested (stop), stopping in 6000 ms' \
     'stopped, version 1.2.0.0' 'started, version 1.3.0.0'
   scenario_done
 }
