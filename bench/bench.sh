@@ -20,8 +20,9 @@
 #
 # Needs the win32 build (tools/demo.sh or tools/test-all.sh --build-only
 # makes it). Prints a table and writes it to build/bench/results.txt, with
-# every run's times in build/bench/runs.tsv. Exits with 1 when a run did not
-# take its path (see build/bench/run/).
+# every run's times in build/bench/runs.tsv and its files (the program's
+# output, the suite's logs) in build/bench/run/. Exits with 1 when a run did
+# not take its path.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -124,6 +125,7 @@ for round in $(seq "$runs"); do
   for kind in no-update update wine; do timed_run "$kind" "$round"; done
 done
 trap - EXIT
+rm -rf "$work/template" "$work/prefix"
 
 # The table: medians per kind; a run that ended with another exit code, or
 # an update run whose service did not start its new version, is named.

@@ -20,8 +20,9 @@
 #             replacement waits for the next start of Windows, which the
 #             tool requests
 #
-# Everything is made afresh in build/demo/ (the report in report.txt); the
-# prefix's Wine server is stopped at the end.
+# Everything is made afresh in build/demo/: the prefix, the run's files in
+# run/ and the report in report.txt. Wine's server of the prefix is stopped
+# at the end.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -78,14 +79,15 @@ spooler=auto graphics=null
 [ -n "$in_use" ] && spooler=demand
 [ -n "$wizard" ] && graphics=x11
 if ! timeout "$PREFIX_LIMIT" testbed/wine/make-testbed-prefix.sh "$work/template" --service auto \
-  --spooler "$spooler" --graphics "$graphics" >"$work/prefix.log" 2>&1; then
-  tail -20 "$work/prefix.log" >&2
+  --spooler "$spooler" --graphics "$graphics" >"$work/template.out" 2>&1; then
+  tail -20 "$work/template.out" >&2
   exit 1
 fi
 
 trap session_end EXIT
 trap 'exit 130' INT TERM
 session_begin "$work/template" "$work/prefix"
+rm -rf "$work/template"
 tool_dir=$WINEPREFIX/drive_c/kv
 mkdir -p "$tool_dir"
 cp -p build/win32/KV_UPDAT.EXE "$WINEPREFIX"/drive_c/testbed/shipped/newer/* "$tool_dir/"
