@@ -65,8 +65,9 @@ function multi(bytes, items,    b, n, i, unit, text, count) {
 }
 
 # str(7) text "a\0b\0" (Wine's form when every string is printable): its
-# strings, split at the escape \0 (not at an escaped backslash before a 0),
-# with the same rules for empty strings as multi().
+# strings, each ended by the escape \0 (not an escaped backslash before a 0).
+# Wine leaves out the list's own terminator, so every empty string is one of
+# the list's (a pending deletion's target).
 function multi_text(raw, items,    i, c, text, count) {
   count = 0
   text = ""
@@ -77,7 +78,6 @@ function multi_text(raw, items,    i, c, text, count) {
     text = text c
   }
   if (text != "") items[++count] = unescape(text)
-  else if (count > 0 && items[count] == "") --count
   return count
 }
 
