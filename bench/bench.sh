@@ -55,6 +55,18 @@ mkdir -p "$work/run"
 echo "== making the template prefix" >&2
 testbed/wine/make-testbed-prefix.sh "$work/template" --service auto --spooler auto >"$work/template.out" 2>&1 ||
   { tail -20 "$work/template.out" >&2; exit 1; }
+# The status server takes 750 ms to stop, not a multiple of the tool's 500 ms
+# readings: with 500 ms the first reading and the end of the stop come at
+# the same moment and either may come first, which changes the required
+# wait from run to run. Now the first reading always finds it stopping.
+STOP_DELAY_MS=750
+trap session_end EXIT
+export WINEPREFIX=$work/template
+wineserver </dev/null >/dev/null 2>&1
+timeout "$RUN_LIMIT" wine reg add 'HKLM\SOFTWARE\KvTestbed' /v ServerStopDelayMs /t REG_DWORD /d $STOP_DELAY_MS /f \
+  </dev/null >>"$work/template.out" 2>&1
+stop_wineserver
+rm -rf "$WINEPREFIX/drive_c/testbed/logs"/*
 
 # The waits the tool's rules require on the update path, in ms, given the
 # stand-ins' settings: the hand-off's pause (the panel is open and the
@@ -62,12 +74,11 @@ testbed/wine/make-testbed-prefix.sh "$work/template" --service auto --spooler au
 # pause); stopping the service (readings every 500 ms from the request, the
 # first after the service's stop delay, then 1000 ms more); starting it (it
 # runs at once: the first reading, 500 ms after the request).
-stop_delay=$(testbed/wine/inspect.sh "$work/template" reg 'HKLM\SOFTWARE\KvTestbed' ServerStopDelayMs 2>/dev/null || echo 500)
+stop_delay=$(testbed/wine/inspect.sh "$work/template" reg 'HKLM\SOFTWARE\KvTestbed' ServerStopDelayMs)
 stop_delay=$((stop_delay))
 HANDOFF_MS=5000 CLOSE_MS=100 STOP_POLL_MS=$((500 * (stop_delay / 500 + 1))) STOP_PAUSE_MS=1000 START_MS=500
 UPDATE_WAITS_MS=$((HANDOFF_MS + CLOSE_MS + STOP_POLL_MS + STOP_PAUSE_MS + START_MS))
 
-trap session_end EXIT
 # One timed run of KIND (no-update, update, wine) in a fresh prefix; appends
 # KIND<TAB>SECONDS<TAB>EXIT-CODE and the clock times of the suite's events
 # to runs.tsv.
