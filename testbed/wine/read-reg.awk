@@ -16,9 +16,8 @@ function hexval(text,    i, n) {
   return n
 }
 
-# Undoes Wine's escapes: \\ \" \n \r \t \0 and \xNNNN (a UTF-16 unit). A
-# NUL becomes `nul` (nothing unless given).
-function unescape(text, nul,    out, i, c, hex) {
+# Undoes Wine's escapes: \\ \" \n \r \t \0 and \xNNNN (a UTF-16 unit).
+function unescape(text,    out, i, c, hex) {
   out = ""
   for (i = 1; i <= length(text); ++i) {
     c = substr(text, i, 1)
@@ -27,7 +26,7 @@ function unescape(text, nul,    out, i, c, hex) {
     if (c == "n") out = out "\n"
     else if (c == "r") out = out "\r"
     else if (c == "t") out = out "\t"
-    else if (c == "0") out = out nul
+    else if (c == "0") out = out ""
     else if (c == "x") {
       hex = ""
       while (length(hex) < 4 && substr(text, i + 1, 1) ~ /[0-9a-fA-F]/) hex = hex substr(text, ++i, 1)
@@ -65,18 +64,26 @@ function multi(bytes, items,    b, n, i, unit, text, count) {
   return count
 }
 
-# The same list written by Wine as text (str(7):"a\0\0b\0"), its NULs
-# unescaped to SEP; the list's own terminator is not written.
-function multi_text(text, items,    count) {
-  count = split(text, items, SEP)
-  if (count > 0 && items[count] == "") --count
+# str(7) text "a\0b\0" (Wine's form when every string is printable): its
+# strings, each ended by the escape \0 (not an escaped backslash before a 0).
+# Wine leaves out the list's own terminator, so every empty string is one of
+# the list's (a pending deletion's target).
+function multi_text(raw, items,    i, c, text, count) {
+  count = 0
+  text = ""
+  for (i = 1; i <= length(raw); ++i) {
+    c = substr(raw, i, 1)
+    if (c == "\\" && substr(raw, i + 1, 1) == "0") { items[++count] = unescape(text); text = ""; ++i; continue }
+    if (c == "\\") { text = text c substr(raw, ++i, 1); continue }
+    text = text c
+  }
+  if (text != "") items[++count] = unescape(text)
   return count
 }
 
-# A value; a REG_MULTI_SZ `as_text` (str(7)) or as hex(7) bytes.
-function emit(name, type, data, as_text,    items, n, i) {
+function emit(name, type, data,    items, n, i) {
   if (type == "REG_MULTI_SZ") {
-    n = as_text ? multi_text(data, items) : multi(data, items)
+    n = data ~ /^"/ ? multi_text(quoted(data), items) : multi(data, items)
     for (i = 1; i <= n; ++i) {
       if (only == 2) print items[i]
       else print name "\t" type "\t" items[i]
@@ -86,7 +93,7 @@ function emit(name, type, data, as_text,    items, n, i) {
   found = 1
 }
 
-function value_line(line,    name, data, type, as_text) {
+function value_line(line,    name, data, type) {
   if (substr(line, 1, 1) == "@") { name = "(Default)"; rest = substr(line, 2) }
   else name = unescape(quoted(line))
   if (only == 2 && tolower(name) != tolower(value)) return
@@ -95,12 +102,12 @@ function value_line(line,    name, data, type, as_text) {
   else if (data ~ /^str\(2\):/) { type = "REG_EXPAND_SZ"; data = unescape(quoted(substr(data, 8))) }
   else if (data ~ /^dword:/) { type = "REG_DWORD"; data = "0x" substr(data, 7) }
   else if (data ~ /^hex\(7\):/) { type = "REG_MULTI_SZ"; data = substr(data, 8) }
-  else if (data ~ /^str\(7\):/) { type = "REG_MULTI_SZ"; as_text = 1; data = unescape(quoted(substr(data, 8)), SEP) }
+  else if (data ~ /^str\(7\):/) { type = "REG_MULTI_SZ"; data = substr(data, 8) }
   else { type = "REG_BINARY"; sub(/^hex(\([0-9a-f]+\))?:/, "", data) }
-  emit(name, type, data, as_text)
+  emit(name, type, data)
 }
 
-BEGIN { inside = 0; found = 0; pending = ""; SEP = "\001" }
+BEGIN { inside = 0; found = 0; pending = "" }
 /^\[/ {
   name = $0
   sub(/^\[/, "", name)
