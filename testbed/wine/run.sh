@@ -1,26 +1,24 @@
 #!/bin/bash
 # Runs one program in a fresh copy of a template prefix.
 #
-#   run.sh TEMPLATE SCENARIO [--put HOSTPATH DRIVE_C_PATH]... [-- PROGRAM [ARG]...]
+#   run.sh TEMPLATE SCENARIO [--put HOSTPATH DRIVE_C_PATH]... -- PROGRAM [ARG]...
 #
 # SCENARIO is a directory (recreated) that receives the prefix copy and the
-# program's output: stdout, stderr and exit-code. Without a PROGRAM the
-# script only makes the copy (SCENARIO/prefix), for a caller that runs
-# several programs in it. --put copies a file or a directory (its content)
-# to a place under drive_c, keeping modification times. PROGRAM is a
-# Windows path inside the prefix (for example 'C:\bin\probe.exe'). The
-# program's stdout is also written to this script's stdout, with Windows line
-# ends turned into Unix ones; the script exits with the program's exit
-# code. The prefix's server is always stopped at the end.
+# program's output: stdout, stderr and exit-code. --put copies a file or a
+# directory (its content) to a place under drive_c, keeping modification
+# times. PROGRAM is a Windows path inside the prefix (for example
+# 'C:\bin\probe.exe'). The program's stdout is also written to this script's
+# stdout, with Windows line ends turned into Unix ones; the script exits with
+# the program's exit code. The prefix's server is always stopped at the end.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/env.sh"
 
 usage() {
-  echo "usage: $0 TEMPLATE SCENARIO [--put HOSTPATH DRIVE_C_PATH]... [-- PROGRAM [ARG]...]" >&2
+  echo "usage: $0 TEMPLATE SCENARIO [--put HOSTPATH DRIVE_C_PATH]... -- PROGRAM [ARG]..." >&2
   exit 2
 }
-[ $# -ge 2 ] || usage
+[ $# -ge 4 ] || usage
 template=$1
 scenario=$2
 shift 2
@@ -45,8 +43,7 @@ while [ $# -gt 0 ] && [ "$1" != "--" ]; do
   fi
   shift 3
 done
-[ $# -eq 0 ] && exit 0
-[ "$1" = "--" ] && [ $# -ge 2 ] || usage
+[ "${1:-}" = "--" ] && [ $# -ge 2 ] || usage
 shift
 
 wineserver </dev/null >/dev/null 2>&1

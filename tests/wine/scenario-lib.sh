@@ -1,38 +1,40 @@
+# shellcheck shell=bash
 # Helpers of the Wine scenarios (scenarios.sh), sourced: a fresh copy of the
 # test bed's template prefix per scenario, programs run in it bounded in
 # time, and the prefix read from outside once its server is stopped.
 # The caller sets ROOT, WIN32_BUILD, WORK and TEMPLATE.
 
 . "$ROOT/testbed/wine/env.sh"
+. "$ROOT/testbed/wine/session.sh"
 
 LIMIT=60  # seconds for any one program of a scenario
+DRIVER=$WIN32_BUILD/testbed/driver/uidriver.exe
 # The tool's runs trace their dialogs (a message box is one too) and the
 # restart request, which Wine's advapi32 takes as a stub: it reports the call
 # as a fixme with its arguments and restarts nothing.
 TOOL_TRACE=-all,trace+dialog,fixme+advapi
-FIREWALL_POLICY='HKLM\SYSTEM\CurrentControlSet\Services\SharedAccess\Parameters\FirewallPolicy'
 SESSION_MANAGER='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager'
 SYSTEM32='C:\windows\system32'
 
 failures=0
 background=()
 
-# A copy of the template in WORK/NAME/prefix with the tool and a read-me in
-# C:\kv, and the shipped files of SET (older, newer) beside it when given;
-# its server runs persistently, so that services and the panel stay up
-# between the scenario's programs until end_scenario.
+# A copy of the template in WORK/NAME/prefix with the tool, the UI driver
+# and a read-me in C:\kv, and the shipped files of SET (older, newer) beside
+# the tool when given; its server runs persistently (session.sh), so that
+# services and the panel stay up between the scenario's programs until
+# end_scenario.
 fresh_scenario() {  # NAME [SET]
   scenario_name=$1
   scenario=$WORK/$1
-  local puts=(--put "$WIN32_BUILD/KV_UPDAT.EXE" kv/KV_UPDAT.EXE --put "$WORK/Readme.txt" kv/Readme.txt
-    --put "$WIN32_BUILD/testbed/driver/uidriver.exe" testbed/bin/uidriver.exe)
-  [ -z "${2:-}" ] || puts+=(--put "$TEMPLATE/drive_c/testbed/shipped/$2" kv)
-  "$ROOT/testbed/wine/run.sh" "$TEMPLATE" "$scenario" "${puts[@]}"
-  export WINEPREFIX=$scenario/prefix
+  rm -rf "$scenario"
+  session_begin "$TEMPLATE" "$scenario/prefix"
   drive_c=$WINEPREFIX/drive_c
+  mkdir -p "$drive_c/kv"
+  cp -p "$WIN32_BUILD/KV_UPDAT.EXE" "$WORK/Readme.txt" "$drive_c/kv/"
+  [ ! -f "$DRIVER" ] || cp -p "$DRIVER" "$drive_c/testbed/bin/"
+  [ -z "${2:-}" ] || cp -p "$drive_c/testbed/shipped/$2"/* "$drive_c/kv/"
   scenario_started=$SECONDS
-  # Started apart, with no inherited descriptors: it must not hold our pipes.
-  wineserver -p </dev/null >/dev/null 2>&1
 }
 
 # Stops the prefix's server and every program in it (killed services log no
@@ -93,11 +95,7 @@ box_texts() { tr -d '\r' <"$scenario/$1.driver.stdout" | paste -sd'|'; }
 
 # Waits for the background run LABEL to end (its exit-code file).
 wait_for_run() {  # LABEL
-  local tenths=$((LIMIT * 10 + 50))
-  while [ ! -s "$scenario/$1.exit-code" ] && [ $tenths -gt 0 ]; do
-    sleep 0.1
-    tenths=$((tenths - 1))
-  done
+  session_wait_until $((LIMIT + 5)) test -s "$scenario/$1.exit-code" || true
 }
 
 exit_code() { cat "$scenario/$1.exit-code" 2>/dev/null || echo none; }
@@ -122,15 +120,15 @@ events() {  # LOG
     sed 's/, window [0-9A-Fa-f]*,/,/' || true
 }
 
+# Whether LOG holds COUNT events TEXT (or more).
+has_events() {  # LOG TEXT COUNT
+  [ "$(events "$1" | grep -cxF -- "$2")" -ge "$3" ]
+}
+
 # Waits until LOG holds COUNT events TEXT (polling the file from outside),
 # at most SECONDS (default LIMIT).
 wait_for_event() {  # LOG TEXT COUNT [SECONDS]
-  local tenths=$((${4:-$LIMIT} * 10))
-  until [ "$(events "$1" | grep -cxF -- "$2")" -ge "$3" ]; do
-    [ $tenths -gt 0 ] || return 1
-    sleep 0.1
-    tenths=$((tenths - 1))
-  done
+  session_wait_until "${4:-$LIMIT}" has_events "$1" "$2" "$3"
 }
 
 reg_value() { "$ROOT/testbed/wine/inspect.sh" "$WINEPREFIX" reg "$@" 2>/dev/null || true; }
