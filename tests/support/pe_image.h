@@ -1,0 +1,75 @@
+// Reads a built PE32 program back for tests: its headers, sections, imports
+// and resource tree. The reader is strict: any offset or size that leaves
+// the file makes the whole read fail with a message, so a check never runs
+// on half an image. (winsim's version.dll keeps its own lookup, which
+// follows the loader on damaged files; this one walks everything.)
+#ifndef KV_TESTS_PE_IMAGE_H
+#define KV_TESTS_PE_IMAGE_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kvtest {
+
+// Resource types used by the checks.
+enum ResourceType : uint16_t {
+  kRtIcon = 3,
+  kRtDialog = 5,
+  kRtString = 6,
+  kRtGroupIcon = 14,
+  kRtVersion = 16,
+  kRtManifest = 24,
+};
+
+struct PeSection {
+  std::string name;
+  uint32_t virtualAddress = 0;
+  uint32_t virtualSize = 0;
+  uint32_t rawPointer = 0;
+  uint32_t rawSize = 0;
+};
+
+// One imported DLL, with its functions in table order: a name, or "#N" for
+// an import by ordinal N.
+struct PeImport {
+  std::string dll;
+  std::vector<std::string> functions;
+};
+
+// A resource type or name: a number, or a string when `text` is not empty.
+struct ResourceName {
+  uint16_t id = 0;
+  std::u16string text;
+};
+
+// One leaf of the resource tree.
+struct PeResource {
+  ResourceName type;
+  ResourceName name;
+  uint16_t language = 0;
+  std::vector<uint8_t> data;
+};
+
+struct PeImage {
+  uint16_t machine = 0;
+  uint16_t characteristics = 0;
+  uint16_t osMajor = 0, osMinor = 0;
+  uint16_t subsystemMajor = 0, subsystemMinor = 0;
+  uint16_t subsystem = 0;
+  std::vector<PeSection> sections;
+  std::vector<PeImport> imports;
+  std::vector<PeResource> resources;
+
+  // Every leaf of the numbered type and name, in all languages.
+  std::vector<const PeResource*> Find(uint16_t type, uint16_t name) const;
+};
+
+// Reads a PE32 image; false, with the reason in `error`, when the bytes are
+// not one or any of its tables leaves the file.
+bool ReadPeImage(const std::vector<uint8_t>& bytes, PeImage* image, std::string* error);
+bool ReadPeFile(const std::string& path, PeImage* image, std::string* error);
+
+}  // namespace kvtest
+
+#endif  // KV_TESTS_PE_IMAGE_H
