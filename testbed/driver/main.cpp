@@ -1,7 +1,7 @@
 // uidriver.exe: plays a user's part in the dialogs and message boxes of
 // KV_UPDAT.EXE, run beside it (under Wine, in the test bed).
 //
-//   uidriver.exe [--limit SECONDS] STEP... | @SCRIPT
+//   uidriver.exe [--limit SECONDS] [--desktop NAME] STEP... | @SCRIPT
 //
 // Each argument is one step (see steps.h); @SCRIPT reads the steps from a
 // file, one per line, where blank lines and lines starting with # are
@@ -9,6 +9,9 @@
 // ends the driver with exit code 1 and says why on standard error. The whole
 // run is bounded too (--limit, default 120 s). Exit code 0: every step
 // passed; 2: the command line is wrong.
+//
+// The driver looks for the tool's windows on its own desktop: with Wine's
+// virtual desktop (explorer /desktop=NAME,...), name that desktop.
 //
 // The tool's windows are found by their caption, the program's text 5000,
 // which the driver carries in its own string table (the tool's strings.rc).
@@ -39,7 +42,7 @@ DWORD WINAPI Watchdog(LPVOID) {
 
 int Usage(const std::string& problem) {
   uidriver::PrintLog("uidriver: " + problem);
-  uidriver::PrintLog("usage: uidriver.exe [--limit SECONDS] STEP... | @SCRIPT");
+  uidriver::PrintLog("usage: uidriver.exe [--limit SECONDS] [--desktop NAME] STEP... | @SCRIPT");
   return 2;
 }
 
@@ -54,6 +57,13 @@ bool ReadScript(const std::string& path, std::vector<std::string>& steps) {
   return true;
 }
 
+// Moves the driver's thread, which has no window yet, to the desktop
+// `name`. The handle stays open for the run.
+bool UseDesktop(const char* name) {
+  HDESK desktop = OpenDesktopA(name, 0, FALSE, GENERIC_ALL);
+  return desktop && SetThreadDesktop(desktop);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,6 +74,8 @@ int main(int argc, char** argv) {
       const long seconds = std::strtol(argv[++index], nullptr, 10);
       if (seconds <= 0 || seconds > 3600) return Usage("a run's limit is 1 to 3600 seconds");
       g_limitSeconds = static_cast<DWORD>(seconds);
+    } else if (argument == "--desktop" && index + 1 < argc) {
+      if (!UseDesktop(argv[++index])) return Usage(std::string("cannot use the desktop ") + argv[index]);
     } else if (argument.size() > 1 && argument[0] == '@') {
       if (!ReadScript(argument.substr(1), steps)) return Usage("cannot read " + argument.substr(1));
     } else {

@@ -1,5 +1,6 @@
 #include "readme_scroll.h"
 
+#include "tool_windows.h"
 #include "user_input.h"
 
 namespace uidriver {
@@ -30,13 +31,13 @@ bool DragThumb(HWND box, const ScrollPlace& start) {
   PostScroll(box, SB_THUMBTRACK, start.end);
   PostScroll(box, SB_THUMBPOSITION, start.end);
   PostScroll(box, SB_ENDSCROLL, 0);
-  return LetProgramTake(box, 6);
+  return LetProgramTake(box);
 }
 
 bool ClickBelowThumb(HWND box, const ScrollPlace&) {
   PostScroll(box, SB_PAGEDOWN, 0);
   PostScroll(box, SB_ENDSCROLL, 0);
-  return LetProgramTake(box, 2);
+  return LetProgramTake(box);
 }
 
 bool TurnWheel(HWND box, const ScrollPlace&) {
@@ -44,13 +45,13 @@ bool TurnWheel(HWND box, const ScrollPlace&) {
   GetWindowRect(box, &area);
   const LPARAM at = MAKELPARAM((area.left + area.right) / 2, (area.top + area.bottom) / 2);
   PostMessageW(box, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(kWheelNotch)), at);
-  return LetProgramTake(box, 1);
+  return LetProgramTake(box);
 }
 
 bool ToBottom(HWND box, const ScrollPlace&) {
   PostScroll(box, SB_BOTTOM, 0);
   PostScroll(box, SB_ENDSCROLL, 0);
-  return LetProgramTake(box, 2);
+  return LetProgramTake(box);
 }
 
 struct Way {
@@ -67,13 +68,23 @@ const Way kWays[] = {
 }  // namespace
 
 bool ReadScrollPlace(HWND box, ScrollPlace& place) {
-  SCROLLINFO info = {};
-  info.cbSize = sizeof info;
-  info.fMask = SIF_ALL;
-  if (!GetScrollInfo(box, SB_VERT, &info)) return false;
-  place.position = info.nPos;
-  place.end = info.nMax - static_cast<int>(info.nPage) + 1;
-  if (place.end < info.nMin) place.end = info.nMin;
+  // The scroll bar's own state (GetScrollInfo) cannot be read from another
+  // process under Wine; the edit control tells the same: its position is
+  // the first line in view, its range one position per line, its page the
+  // lines its formatting rectangle holds.
+  LRESULT first = 0, lines = 0, start0 = 0, start1 = 0, at0 = 0, at1 = 0;
+  RECT format = {};
+  if (!SendBounded(box, EM_GETFIRSTVISIBLELINE, 0, 0, first) || !SendBounded(box, EM_GETLINECOUNT, 0, 0, lines) ||
+      !SendBounded(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format), at0) ||
+      !SendBounded(box, EM_LINEINDEX, 0, 0, start0) || !SendBounded(box, EM_LINEINDEX, 1, 0, start1) ||
+      !SendBounded(box, EM_POSFROMCHAR, start0, 0, at0) || !SendBounded(box, EM_POSFROMCHAR, start1, 0, at1))
+    return false;
+  const int lineHeight = static_cast<short>(HIWORD(at1)) - static_cast<short>(HIWORD(at0));
+  if (lineHeight <= 0) return false;
+  const int page = (format.bottom - format.top) / lineHeight;
+  place.position = static_cast<int>(first);
+  place.end = static_cast<int>(lines) - page;
+  if (place.end < 0) place.end = 0;
   return true;
 }
 

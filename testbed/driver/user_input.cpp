@@ -40,12 +40,19 @@ bool Usable(HWND control, std::string& error) {
 
 }  // namespace
 
-bool LetProgramTake(HWND window, int posted) {
-  // The loop answers a sent message before it takes the next posted one, so
-  // one answer per posted message, and one more, come after the last. A
-  // window that the input closed has taken it.
-  for (int index = 0; index <= posted; ++index)
-    if (!ProgramIsIdle(window)) return !IsWindow(window);
+bool LetProgramTake(HWND window) {
+  // A window's paint comes from the queue only once no posted message is
+  // left in it, so when the part invalidated here has been painted, the
+  // input posted before has been taken and handled. (Sent messages are no
+  // such mark: the loop answers every one that arrives before it takes the
+  // next posted message.) A window that the input closed has taken it.
+  HWND top = GetAncestor(window, GA_ROOT);
+  if (!top || !RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN)) return !IsWindow(window);
+  const DWORD start = GetTickCount();
+  while (IsWindow(top) && IsWindowVisible(top) && GetUpdateRect(top, nullptr, FALSE)) {
+    if (GetTickCount() - start >= kSendLimitMs) return false;
+    Sleep(5);
+  }
   return true;
 }
 
@@ -57,7 +64,7 @@ bool Click(HWND control, std::string& error) {
   PostMessageW(control, WM_MOUSEMOVE, 0, middle);
   PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, middle);
   PostMessageW(control, WM_LBUTTONUP, 0, middle);
-  if (LetProgramTake(control, 3)) return true;
+  if (LetProgramTake(control)) return true;
   error = "the program did not take the click";
   return false;
 }
@@ -79,14 +86,14 @@ bool PressKey(HWND window, const std::string& name, std::string& error) {
   const UINT up = key->withAlt ? WM_SYSKEYUP : WM_KEYUP;
   PostMessageW(target, down, key->virtualKey, KeyData(*key, false));
   PostMessageW(target, up, key->virtualKey, KeyData(*key, true));
-  if (LetProgramTake(window, 2)) return true;
+  if (LetProgramTake(window)) return true;
   error = "the program did not take the key";
   return false;
 }
 
 bool ClickCloseBox(HWND window, std::string& error) {
   PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-  if (LetProgramTake(window, 1)) return true;
+  if (LetProgramTake(window)) return true;
   error = "the program did not take the close command";
   return false;
 }

@@ -29,9 +29,9 @@ bool ClickCloseBox(HWND window, std::string& error);
 // pointer arrive and chooses its cursor.
 bool PointAt(HWND control, std::string& error);
 
-// Waits until the program has taken off its queue the `posted` messages
-// posted to `window` before; false when it stops answering.
-bool LetProgramTake(HWND window, int posted);
+// Waits until the program has taken off its queue and handled the messages
+// posted to `window` (or its dialog) before; false when it stops doing so.
+bool LetProgramTake(HWND window);
 
 }  // namespace uidriver
 
