@@ -10,6 +10,7 @@ PACKAGES=(
   libmspack-dev mscompress gcab
   g++-mingw-w64-i686
   wine wine32:i386
+  fonts-ipafont-gothic
   locales
 )
 

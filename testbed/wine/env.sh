@@ -21,6 +21,21 @@ japanese_locale_available() {
   locale -a 2>/dev/null | grep -qix 'ja_JP.utf8\|ja_JP.UTF-8'
 }
 
+# Ends a test that cannot run here (TEST is its name): skipped with 77, or
+# failed when CI is set, because CI must run everything.
+cannot_run() {  # TEST REASON
+  echo "$1 cannot run: $2" >&2
+  if [ -n "${CI:-}" ]; then exit 1; fi
+  exit 77
+}
+
+# Ends the test unless Wine, the Japanese locale and mscompress are here.
+require_wine_test_tools() {  # TEST
+  wine_available || cannot_run "$1" "wine is not installed (tools/install-deps.sh)"
+  japanese_locale_available || cannot_run "$1" "the ja_JP.UTF-8 locale is missing (tools/install-deps.sh)"
+  command -v mscompress >/dev/null || cannot_run "$1" "mscompress is not installed"
+}
+
 # Stops the server of the prefix in WINEPREFIX and every program in it. A
 # server left running keeps its caller's output pipes open.
 stop_wineserver() {

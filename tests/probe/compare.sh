@@ -56,17 +56,10 @@ probe_exe=$win32_build/tests/probe/probe.exe
 fixture_exe=$win32_build/tests/probe/probe_fixture.exe
 
 # Without the means to run, skip, unless this is CI, where everything must be.
-cannot_run() {
-  echo "probe comparison cannot run: $1" >&2
-  if [ -n "${CI:-}" ]; then exit 1; fi
-  exit 77
-}
-wine_available || cannot_run "wine is not installed (tools/install-deps.sh)"
-japanese_locale_available || cannot_run "the ja_JP.UTF-8 locale is missing (tools/install-deps.sh)"
-command -v mscompress >/dev/null || cannot_run "mscompress is not installed"
-command -v gcab >/dev/null || cannot_run "gcab is not installed"
+require_wine_test_tools "probe comparison"
+command -v gcab >/dev/null || cannot_run "probe comparison" "gcab is not installed"
 [ -f "$probe_exe" ] && [ -f "$fixture_exe" ] ||
-  cannot_run "no win32 build in $win32_build (cmake --preset win32 && cmake --build --preset win32)"
+  cannot_run "probe comparison" "no win32 build in $win32_build (cmake --preset win32 && cmake --build --preset win32)"
 
 rm -rf "$work"
 mkdir -p "$work"

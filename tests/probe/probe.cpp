@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "common/system_library.h"
 #include "update/file_expand.h"
 #include "win32api.h"
 
@@ -682,28 +683,13 @@ void PendingValue() {
     Line("delayed.value").Add("open", Num(status));
     return;
   }
+  // Missing keys and values, and buffers of every size, are the registry
+  // group's cases.
   const char* name = "PendingFileRenameOperations";
   DWORD type = 0, size = 0;
   status = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
-  const DWORD sizeQueried = size;
   std::vector<unsigned char> data(size + 2);
-  // A buffer too small: the status, and the size the call asks for.
-  unsigned char small[4];
-  DWORD smallSize = sizeof small;
-  const LONG smallStatus = RegQueryValueExA(key, name, nullptr, nullptr, small, &smallSize);
   if (status == ERROR_SUCCESS) status = RegQueryValueExA(key, name, nullptr, &type, data.data(), &size);
-  {
-    HKEY missing = nullptr;
-    const LONG missingKey = RegOpenKeyExA(key, "No Such Key", 0, KEY_QUERY_VALUE, &missing);
-    if (missingKey == ERROR_SUCCESS) RegCloseKey(missing);
-    DWORD ignored = sizeof small;
-    const LONG missingValue = RegQueryValueExA(key, "No Such Value", nullptr, nullptr, small, &ignored);
-    Line("registry.missing").Add("key", Num(missingKey)).Add("value", Num(missingValue));
-  }
-  Line("registry.small-buffer")
-      .Add("status", Num(smallStatus))
-      .Add("size-asked-equals-size-read", Bool(smallSize == size))
-      .Add("size-queried-equals-size-read", Bool(sizeQueried == size));
   RegCloseKey(key);
   Line line("delayed.value");
   line.Add("status", Num(status));
@@ -1237,18 +1223,13 @@ typedef BOOL(WINAPI* WtsEnumerateFn)(HANDLE, DWORD, DWORD, PWTS_SESSION_INFOA*, 
 typedef BOOL(WINAPI* WtsQueryFn)(HANDLE, DWORD, WTS_INFO_CLASS, LPSTR*, DWORD*);
 typedef void(WINAPI* WtsFreeFn)(PVOID);
 
-template <typename Fn>
-Fn Bind(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 void SessionCases() {
   HMODULE module = LoadLibraryA((g_system + "\\Wtsapi32.dll").c_str());
-  const auto open = Bind<WtsOpenServerFn>(module, "WTSOpenServerA");
-  const auto close = Bind<WtsCloseServerFn>(module, "WTSCloseServer");
-  const auto enumerate = Bind<WtsEnumerateFn>(module, "WTSEnumerateSessionsA");
-  const auto query = Bind<WtsQueryFn>(module, "WTSQuerySessionInformationA");
-  const auto release = Bind<WtsFreeFn>(module, "WTSFreeMemory");
+  const auto open = kv::EntryPoint<WtsOpenServerFn>(module, "WTSOpenServerA");
+  const auto close = kv::EntryPoint<WtsCloseServerFn>(module, "WTSCloseServer");
+  const auto enumerate = kv::EntryPoint<WtsEnumerateFn>(module, "WTSEnumerateSessionsA");
+  const auto query = kv::EntryPoint<WtsQueryFn>(module, "WTSQuerySessionInformationA");
+  const auto release = kv::EntryPoint<WtsFreeFn>(module, "WTSFreeMemory");
   const bool all = open && close && enumerate && query && release;
   Line("desktop.wts.load").Add("loaded", Bool(module != nullptr)).Add("entry-points", Bool(all));
   if (!all) return;

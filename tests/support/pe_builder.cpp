@@ -3,12 +3,10 @@
 //   0x000  DOS header (e_lfanew = 0x40)
 //   0x040  "PE\0\0", file header, optional header (16 data directories)
 //   0x138  section table: one ".rsrc" section (or none)
-//   0x200  raw data of .rsrc (RVA 0x1000): the resource directory tree,
-//          the data entries, then the resource data
+//   0x200  raw data of .rsrc (RVA 0x1000): the resource directories, the
+//          data entry, then the resource data
 #include "pe_builder.h"
 
-#include <cstring>
-#include <map>
 #include <stdexcept>
 
 namespace kvtest {
@@ -23,6 +21,8 @@ constexpr uint16_t kRtVersion = 16;
 constexpr uint16_t kRtRcdata = 10;
 
 uint32_t AlignUp(uint32_t value, uint32_t alignment) { return (value + alignment - 1) / alignment * alignment; }
+// A VS_FIXEDFILEINFO half from two 16-bit parts: (1, 2) is 0x00010002.
+uint32_t Half(uint16_t high, uint16_t low) { return (static_cast<uint32_t>(high) << 16) | low; }
 
 class Bytes {
  public:
@@ -45,10 +45,6 @@ class Bytes {
   void Put16(size_t at, uint16_t v) {
     data_[at] = static_cast<uint8_t>(v);
     data_[at + 1] = static_cast<uint8_t>(v >> 8);
-  }
-  void Put32(size_t at, uint32_t v) {
-    Put16(at, static_cast<uint16_t>(v));
-    Put16(at + 2, static_cast<uint16_t>(v >> 16));
   }
 
  private:
@@ -137,82 +133,27 @@ std::string Hex4(uint16_t v) {
   return s;
 }
 
-// A resource to place in the tree.
-struct Resource {
-  uint16_t type;
-  uint16_t id;
-  uint16_t language;
-  std::vector<uint8_t> data;
-};
-
-// The .rsrc section's raw bytes for resources with numeric types and ids,
-// one language each. Directories are sorted by id, as the loader's binary
-// search requires.
-std::vector<uint8_t> BuildResourceSection(std::vector<Resource> resources) {
-  std::map<uint16_t, std::map<uint16_t, const Resource*>> tree;
-  for (const Resource& r : resources) tree[r.type][r.id] = &r;
-
-  auto dirSize = [](size_t entries) { return static_cast<uint32_t>(16 + 8 * entries); };
-  // Sizes of each part of the tree, in the order they are written.
-  uint32_t directories = dirSize(tree.size());
-  for (const auto& type : tree) directories += dirSize(type.second.size()) + dirSize(1) * type.second.size();
-  const uint32_t dataEntries = static_cast<uint32_t>(16 * resources.size());
-
+// The .rsrc section's raw bytes for one resource: the directories by type,
+// by id and by language, one entry each and each pointing to the next, the
+// last to the data entry (RVA, size, code page, reserved), then the data.
+std::vector<uint8_t> BuildResourceSection(uint16_t type, uint16_t id, uint16_t language,
+                                          const std::vector<uint8_t>& data) {
+  const uint32_t directory = 16 + 8, subdirectory = 0x80000000u;
   Bytes out;
-  auto directoryHeader = [&out](size_t idEntries) {
-    out.U32(0);  // Characteristics
-    out.U32(0);  // TimeDateStamp
-    out.U16(0);  // MajorVersion
-    out.U16(0);  // MinorVersion
-    out.U16(0);  // NumberOfNamedEntries
-    out.U16(static_cast<uint16_t>(idEntries));
-  };
-  const uint32_t subdirectory = 0x80000000u;
-
-  // Root: one entry per type.
-  uint32_t next = dirSize(tree.size());
-  directoryHeader(tree.size());
-  std::vector<uint32_t> typeDirs;
-  for (const auto& type : tree) {
-    out.U32(type.first);
-    out.U32(subdirectory | next);
-    typeDirs.push_back(next);
-    next += dirSize(type.second.size()) + dirSize(1) * type.second.size();
+  const uint16_t keys[] = {type, id, language};
+  for (uint32_t level = 0; level < 3; ++level) {
+    out.Zeros(12);  // Characteristics, TimeDateStamp, MajorVersion, MinorVersion
+    out.U16(0);     // NumberOfNamedEntries
+    out.U16(1);     // NumberOfIdEntries
+    out.U32(keys[level]);
+    const uint32_t next = directory * (level + 1);
+    out.U32(level < 2 ? subdirectory | next : next);
   }
-  // Per type: the name directory, then one language directory per name.
-  uint32_t dataEntry = directories;
-  uint32_t dataOffset = AlignUp(directories + dataEntries, 8);
-  std::vector<std::pair<uint32_t, const Resource*>> placed;  // offset in section, resource
-  size_t t = 0;
-  for (const auto& type : tree) {
-    const uint32_t nameDir = typeDirs[t++];
-    directoryHeader(type.second.size());
-    uint32_t langDir = nameDir + dirSize(type.second.size());
-    for (const auto& name : type.second) {
-      out.U32(name.first);
-      out.U32(subdirectory | langDir);
-      langDir += dirSize(1);
-    }
-    for (const auto& name : type.second) {
-      directoryHeader(1);
-      out.U32(name.second->language);
-      out.U32(dataEntry);  // a leaf: no subdirectory bit
-      dataEntry += 16;
-      placed.emplace_back(dataOffset, name.second);
-      dataOffset = AlignUp(dataOffset + static_cast<uint32_t>(name.second->data.size()), 8);
-    }
-  }
-  // Data entries: RVA, size, code page, reserved.
-  for (const auto& p : placed) {
-    out.U32(kResourceRva + p.first);
-    out.U32(static_cast<uint32_t>(p.second->data.size()));
-    out.U32(0);
-    out.U32(0);
-  }
-  for (const auto& p : placed) {
-    out.Zeros(p.first - out.size());
-    out.Raw(p.second->data);
-  }
+  out.U32(kResourceRva + 3 * directory + 16);
+  out.U32(static_cast<uint32_t>(data.size()));
+  out.U32(0);
+  out.U32(0);
+  out.Raw(data);
   return out.data();
 }
 
@@ -313,10 +254,10 @@ std::vector<uint8_t> BuildVersionBlock(const VersionResource& resource) {
   Bytes fixed;  // VS_FIXEDFILEINFO
   fixed.U32(0xFEEF04BD);
   fixed.U32(0x00010000);
-  fixed.U32(MakeVersionHalf(resource.fileVersion[0], resource.fileVersion[1]));
-  fixed.U32(MakeVersionHalf(resource.fileVersion[2], resource.fileVersion[3]));
-  fixed.U32(MakeVersionHalf(resource.productVersion[0], resource.productVersion[1]));
-  fixed.U32(MakeVersionHalf(resource.productVersion[2], resource.productVersion[3]));
+  fixed.U32(Half(resource.fileVersion[0], resource.fileVersion[1]));
+  fixed.U32(Half(resource.fileVersion[2], resource.fileVersion[3]));
+  fixed.U32(Half(resource.productVersion[0], resource.productVersion[1]));
+  fixed.U32(Half(resource.productVersion[2], resource.productVersion[3]));
   fixed.U32(0x3F);        // dwFileFlagsMask
   fixed.U32(0);           // dwFileFlags
   fixed.U32(0x00040004);  // VOS_NT_WINDOWS32
@@ -359,15 +300,13 @@ std::vector<uint8_t> BuildVersionBlock(const VersionResource& resource) {
 }
 
 std::vector<uint8_t> BuildPeWithVersion(const VersionResource& resource) {
-  const std::vector<uint8_t> rsrc =
-      BuildResourceSection({Resource{kRtVersion, 1, resource.language, BuildVersionBlock(resource)}});
+  const std::vector<uint8_t> rsrc = BuildResourceSection(kRtVersion, 1, resource.language, BuildVersionBlock(resource));
   return BuildImage(&rsrc);
 }
 
 std::vector<uint8_t> BuildPeWithoutVersion(bool otherResource) {
   if (!otherResource) return BuildImage(nullptr);
-  const std::vector<uint8_t> rsrc =
-      BuildResourceSection({Resource{kRtRcdata, 1, 0x0411, std::vector<uint8_t>{'k', 'v', 0, 0}}});
+  const std::vector<uint8_t> rsrc = BuildResourceSection(kRtRcdata, 1, 0x0411, {'k', 'v', 0, 0});
   return BuildImage(&rsrc);
 }
 

@@ -41,12 +41,6 @@ std::vector<uint8_t> BuildPeWithVersion(const VersionResource& resource);
 // resource directory at all.
 std::vector<uint8_t> BuildPeWithoutVersion(bool otherResource = true);
 
-// A VS_FIXEDFILEINFO half from two 16-bit parts: MakeVersionHalf(1, 2) is
-// 0x00010002.
-inline uint32_t MakeVersionHalf(uint16_t high, uint16_t low) {
-  return (static_cast<uint32_t>(high) << 16) | low;
-}
-
 }  // namespace kvtest
 
 #endif  // KV_TESTS_PE_BUILDER_H

@@ -270,10 +270,7 @@ void ScriptedView::ClickControl(int id) {
     ADD_FAILURE() << "the user clicked control " << id << ", which dialog " << template_.id << " does not have";
     return;
   }
-  if (!states_[id].enabled) {
-    step_->refused = true;
-    return;
-  }
+  if (!states_[id].enabled) return;
   switch (control->kind) {
     case Kind::Static:
     case Kind::Box:
@@ -320,22 +317,14 @@ void ScriptedView::Scroll(unsigned line, ScrollWay way) {
 void ScriptedView::PressDefaultButton() {
   for (const TemplateControl& c : template_.controls) {
     if (c.kind != Kind::DefaultButton) continue;
-    if (!states_[c.id].enabled) {
-      step_->refused = true;
-    } else if (c.id == IDOK) {
-      controller_.OnOK(*this);
-    } else {
-      controller_.OnClicked(*this, c.id);
-    }
-    return;
+    if (!states_[c.id].enabled) return;
+    if (c.id == IDOK) return controller_.OnOK(*this);
+    return controller_.OnClicked(*this, c.id);
   }
 }
 
 void ScriptedView::Close() {
-  if (Find(IDCANCEL) && !states_[IDCANCEL].enabled) {
-    step_->refused = true;
-    return;
-  }
+  if (Find(IDCANCEL) && !states_[IDCANCEL].enabled) return;
   controller_.OnCancel(*this);
 }
 

@@ -99,7 +99,6 @@ struct StepRecord {
   bool jobRunning = false;       // WM_JOB_STARTED delivered, WM_JOB_FINISHED not yet
   bool workerAlive = false;      // a thread made by CreateThread had not finished
   std::vector<UINT> swallowed;   // input the dialog's filter swallowed
-  bool refused = false;          // a disabled control, or Enter with the default button disabled
   DialogCursor cursor = DialogCursor::Arrow;  // after the action
   ControlStates controls;        // after the action
 };

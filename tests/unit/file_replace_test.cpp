@@ -23,43 +23,46 @@ class FileReplaceTest : public UpdateTest {
   std::string pending = "stale";
 };
 
-TEST_F(FileReplaceTest, MissingInstalledFileIsPutInPlace) {
-  Ship(kDllShipped, oldImage);
-  EXPECT_EQ(Replace(kAll), 0);
-  EXPECT_EQ(winsim::FileContent(kDll), oldImage);  // expanded, whatever its version
-  EXPECT_EQ(pending, "");
-  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
-}
-
-TEST_F(FileReplaceTest, NewerFileReplacesTheInstalledOneNow) {
-  Install(kDll, oldImage);
-  winsim::SetAttributes(kDll, FILE_ATTRIBUTE_READONLY);
-  Ship(kDllShipped, newImage);
-  EXPECT_EQ(Replace(kAll), 1);
-  EXPECT_EQ(winsim::FileContent(kDll), newImage);
-  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
-  EXPECT_TRUE(winsim::PendingFileRenameOperations().empty());
-}
-
-TEST_F(FileReplaceTest, EqualOrOlderFileIsDiscarded) {
-  Install(kDll, newImage);
-  Ship(kDllShipped, oldImage);
-  EXPECT_EQ(Replace(kAll), 2);
-  Ship(kDllShipped, newImage);
-  EXPECT_EQ(Replace(kAll), 2);
-  EXPECT_EQ(winsim::FileContent(kDll), newImage);
-  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
-}
-
-TEST_F(FileReplaceTest, SameVersionAndTimeIsNotNewer) {
-  // Uncompressed copies keep their write time, so the times are equal.
-  const std::vector<uint8_t> image = UnversionedImage();
-  Install(kDll, image, 1000);
-  winsim::AddFile(kDllShipped, image);
-  winsim::SetWriteTime(kDllShipped, winsim::FileTimeAt(1000));
-  EXPECT_EQ(Replace(kAll), 2);
-  winsim::SetWriteTime(kDllShipped, winsim::FileTimeAt(2000));
-  EXPECT_EQ(Replace(kAll), 1);
+// What is installed and what is shipped decide: put in place (0), replaced
+// now (1) or discarded (2). RF_DECOMPRESS expands the shipped file and
+// RF_NEWER_ONLY keeps a newer installed one; no staging copy stays behind.
+TEST_F(FileReplaceTest, ResultByWhatIsInstalledAndTheFlags) {
+  const std::vector<uint8_t> plain = UnversionedImage(), none;
+  const struct {
+    const char* name;
+    std::vector<uint8_t> installed;  // written at 1000; none: not installed
+    bool readOnly;
+    std::vector<uint8_t> shipped;
+    bool compressed;
+    uint64_t shippedMs;
+    uint32_t flags;
+    int result;
+    std::vector<uint8_t> afterwards;
+  } cases[] = {
+      {"nothing installed", none, false, oldImage, true, 0, kAll, 0, oldImage},
+      {"an older one, read-only", oldImage, true, newImage, true, 0, kAll, 1, newImage},
+      {"a newer one", newImage, false, oldImage, true, 0, kAll, 2, newImage},
+      {"the same version", newImage, false, newImage, true, 0, kAll, 2, newImage},
+      // Uncompressed copies keep their write time.
+      {"no version, the same time", plain, false, plain, false, 1000, kAll, 2, plain},
+      {"no version, written later", plain, false, plain, false, 2000, kAll, 1, plain},
+      {"copied as it is", none, false, newImage, true, 0, 0, 0, Compressed(newImage)},
+      {"a newer one, any version", newImage, false, oldImage, true, 0, RF_DECOMPRESS, 1, oldImage},
+      {"a newer one, newer only", newImage, false, oldImage, true, 0, RF_DECOMPRESS | RF_NEWER_ONLY, 2, newImage},
+  };
+  for (const auto& c : cases) {
+    FreshMachine();
+    if (!c.installed.empty()) Install(kDll, c.installed, 1000);
+    if (c.readOnly) winsim::SetAttributes(kDll, FILE_ATTRIBUTE_READONLY);
+    winsim::AddFile(kDllShipped, c.compressed ? Compressed(c.shipped) : c.shipped);
+    winsim::SetWriteTime(kDllShipped, winsim::FileTimeAt(c.shippedMs));
+    pending = "stale";
+    EXPECT_EQ(Replace(c.flags), c.result) << c.name;
+    EXPECT_EQ(winsim::FileContent(kDll), c.afterwards) << c.name;
+    EXPECT_EQ(pending, "") << c.name;
+    EXPECT_TRUE(StagingCopies("ZAMPUX").empty()) << c.name;
+    EXPECT_TRUE(winsim::PendingFileRenameOperations().empty()) << c.name;
+  }
 }
 
 // The replacement of an installed file in use, registered for the next start
@@ -170,25 +173,6 @@ TEST_F(FileReplaceTest, NoFreeStagingNameLeavesEveryFileAlone) {
   EXPECT_EQ(Replace(kAll), -2);
   EXPECT_EQ(winsim::FileText("C:\\WINDOWS\\system32\\ZAMPUX.999"), "waiting for the next start");
   EXPECT_EQ(winsim::FileContent(kDll), oldImage);
-}
-
-TEST_F(FileReplaceTest, DecompressFlagExpandsTheSource) {
-  Ship(kDllShipped, newImage);
-  EXPECT_EQ(Replace(RF_DECOMPRESS), 0);
-  EXPECT_EQ(winsim::FileContent(kDll), newImage);
-  ASSERT_TRUE(DeleteFileA(kDll));
-  EXPECT_EQ(Replace(0), 0);
-  EXPECT_EQ(winsim::FileContent(kDll), Compressed(newImage));  // copied as it is
-}
-
-TEST_F(FileReplaceTest, NewerOnlyFlagRefusesADowngrade) {
-  Install(kDll, newImage);
-  Ship(kDllShipped, oldImage);
-  EXPECT_EQ(Replace(RF_DECOMPRESS), 1);
-  EXPECT_EQ(winsim::FileContent(kDll), oldImage);
-  Install(kDll, newImage);
-  EXPECT_EQ(Replace(RF_DECOMPRESS | RF_NEWER_ONLY), 2);
-  EXPECT_EQ(winsim::FileContent(kDll), newImage);
 }
 
 TEST_F(FileReplaceTest, ReplaceAtRestartAndKeepPendingFlags) {

@@ -6,38 +6,31 @@ namespace {
 
 class OsLevelTest : public SimTest {};
 
-TEST_F(OsLevelTest, KnownSystems) {
+TEST_F(OsLevelTest, LevelOfEachSystem) {
   const struct {
-    winsim::Os os;
+    const char* name;
+    DWORD platform, major, minor;
     uint32_t level;
   } cases[] = {
-      {winsim::Os::Win95, OsLevelWin9x},      {winsim::Os::Win98, OsLevelWin9x}, {winsim::Os::WinMe, OsLevelWin9x},
-      {winsim::Os::Nt351, OsLevelNt351},      {winsim::Os::Nt4, OsLevelNt4},     {winsim::Os::Win2000, OsLevelNt5},
-      {winsim::Os::WinXp, OsLevelNt5},        {winsim::Os::Server2003, OsLevelNt5}, {winsim::Os::Vista, OsLevelNt5},
+      {"Windows 95", VER_PLATFORM_WIN32_WINDOWS, 4, 0, OsLevelWin9x},
+      {"Windows Me", VER_PLATFORM_WIN32_WINDOWS, 4, 90, OsLevelWin9x},
+      {"NT 3.51", VER_PLATFORM_WIN32_NT, 3, 51, OsLevelNt351},
+      {"NT 4.0", VER_PLATFORM_WIN32_NT, 4, 0, OsLevelNt4},
+      {"2000", VER_PLATFORM_WIN32_NT, 5, 0, OsLevelNt5},
+      {"XP", VER_PLATFORM_WIN32_NT, 5, 1, OsLevelNt5},
+      {"Vista", VER_PLATFORM_WIN32_NT, 6, 0, OsLevelNt5},
+      {"NT 3.5", VER_PLATFORM_WIN32_NT, 3, 50, OsLevelUnknown},
+      {"NT 2.0", VER_PLATFORM_WIN32_NT, 2, 0, OsLevelUnknown},
+      {"Win32s", VER_PLATFORM_WIN32s, 3, 10, OsLevelUnknown},
   };
   for (const auto& c : cases) {
-    winsim::SetOs(c.os);
-    EXPECT_EQ(GetOsLevel(), c.level) << static_cast<int>(c.os);
+    winsim::SetOsVersion(c.platform, c.major, c.minor, 1000);
+    EXPECT_EQ(GetOsLevel(), c.level) << c.name;
   }
-}
-
-TEST_F(OsLevelTest, UnknownSystems) {
-  winsim::SetOsVersion(VER_PLATFORM_WIN32_NT, 3, 50, 807);  // NT 3.5
-  EXPECT_EQ(GetOsLevel(), OsLevelUnknown);
-  winsim::SetOsVersion(VER_PLATFORM_WIN32_NT, 2, 0, 1);
-  EXPECT_EQ(GetOsLevel(), OsLevelUnknown);
-  winsim::SetOsVersion(VER_PLATFORM_WIN32s, 3, 10, 0);
-  EXPECT_EQ(GetOsLevel(), OsLevelUnknown);
-  winsim::SetOsVersion(VER_PLATFORM_WIN32_NT, 5, 1, 2600);
+  // Asked with the plain structure; unreadable, the system is unknown.
+  EXPECT_EQ(winsim::CallsTo("GetVersionExA").at(0).args.at(0), "148");
   winsim::InjectFault("GetVersionExA", ERROR_INVALID_PARAMETER);
   EXPECT_EQ(GetOsLevel(), OsLevelUnknown);
-}
-
-TEST_F(OsLevelTest, AsksWithThePlainStructure) {
-  GetOsLevel();
-  const auto calls = winsim::CallsTo("GetVersionExA");
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].args[0], "148");
 }
 
 }  // namespace

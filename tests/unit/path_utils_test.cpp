@@ -11,56 +11,51 @@ const std::string kSo = "\x83\x5C";
 
 class PathUtilsTest : public SimTest {};
 
-TEST_F(PathUtilsTest, AddBackslashAppendsOnlyWhenMissing) {
-  std::string empty;
-  EXPECT_EQ(AddBackslash(empty), "");
-  std::string dir = "C:\\dir";
-  EXPECT_EQ(AddBackslash(dir), "C:\\dir\\");
-  EXPECT_EQ(dir, "C:\\dir\\");  // changed in place too
-  EXPECT_EQ(AddBackslash(dir), "C:\\dir\\");
-  std::string dbcs = "C:\\" + kSo;
-  EXPECT_EQ(AddBackslash(dbcs), "C:\\" + kSo + "\\");
+// Both change the string in place and return it; a trail byte 0x5C is no
+// backslash.
+TEST_F(PathUtilsTest, AddAndRemoveOneRealBackslash) {
+  const struct {
+    std::string path, added, removed;
+  } cases[] = {
+      {"", "", ""},
+      {"C:\\dir", "C:\\dir\\", "C:\\dir"},
+      {"C:\\dir\\", "C:\\dir\\", "C:\\dir"},
+      {"C:\\dir\\\\", "C:\\dir\\\\", "C:\\dir\\"},
+      {"C:\\", "C:\\", "C:"},
+      {"C:\\" + kSo, "C:\\" + kSo + "\\", "C:\\" + kSo},
+  };
+  for (const auto& c : cases) {
+    std::string added = c.path, removed = c.path;
+    EXPECT_EQ(AddBackslash(added), c.added) << c.path;
+    EXPECT_EQ(added, c.added) << c.path;
+    EXPECT_EQ(RemoveBackslash(removed), c.removed) << c.path;
+    EXPECT_EQ(removed, c.removed) << c.path;
+  }
 }
 
-TEST_F(PathUtilsTest, RemoveBackslashRemovesOneRealBackslash) {
-  std::string dir = "C:\\dir\\\\";
-  EXPECT_EQ(RemoveBackslash(dir), "C:\\dir\\");
-  EXPECT_EQ(dir, "C:\\dir\\");
-  std::string root = "C:\\";
-  EXPECT_EQ(RemoveBackslash(root), "C:");
-  std::string dbcs = "C:\\" + kSo;
-  EXPECT_EQ(RemoveBackslash(dbcs), "C:\\" + kSo);
-  std::string empty;
-  EXPECT_EQ(RemoveBackslash(empty), "");
-}
-
-TEST_F(PathUtilsTest, SplitPathAtTheLastRealBackslash) {
-  std::string dir, name;
-  SplitPath("C:\\WINDOWS\\system32\\ZAMPUX.DLL", dir, name);
-  EXPECT_EQ(dir, "C:\\WINDOWS\\system32\\");
-  EXPECT_EQ(name, "ZAMPUX.DLL");
-  SplitPath("ZAMPUX.DLL", dir, name);
-  EXPECT_EQ(dir, "");
-  EXPECT_EQ(name, "ZAMPUX.DLL");
-  SplitPath("C:\\dir\\", dir, name);
-  EXPECT_EQ(dir, "C:\\dir\\");
-  EXPECT_EQ(name, "");
-  // The trail byte of the file name's last character is not a separator.
-  SplitPath("C:\\d\\a" + kSo, dir, name);
-  EXPECT_EQ(dir, "C:\\d\\");
-  EXPECT_EQ(name, "a" + kSo);
-}
-
-TEST_F(PathUtilsTest, JoinPathPutsExactlyOneBackslashBetween) {
-  std::string path;
-  JoinPath("C:\\dir", "f.txt", path);
-  EXPECT_EQ(path, "C:\\dir\\f.txt");
-  JoinPath("C:\\dir\\", "f.txt", path);
-  EXPECT_EQ(path, "C:\\dir\\f.txt");
-  JoinPath("", "f.txt", path);
-  EXPECT_EQ(path, "f.txt");
-  JoinPath(kSo, "f.txt", path);
-  EXPECT_EQ(path, kSo + "\\f.txt");
+TEST_F(PathUtilsTest, SplitAndJoinAtOneRealBackslash) {
+  const struct {
+    std::string path, dir, name;
+  } splits[] = {
+      {"C:\\WINDOWS\\system32\\ZAMPUX.DLL", "C:\\WINDOWS\\system32\\", "ZAMPUX.DLL"},
+      {"ZAMPUX.DLL", "", "ZAMPUX.DLL"},
+      {"C:\\dir\\", "C:\\dir\\", ""},
+      {"C:\\d\\a" + kSo, "C:\\d\\", "a" + kSo},
+  };
+  for (const auto& c : splits) {
+    std::string dir, name;
+    SplitPath(c.path, dir, name);
+    EXPECT_EQ(dir, c.dir) << c.path;
+    EXPECT_EQ(name, c.name) << c.path;
+  }
+  const struct {
+    std::string dir, joined;
+  } joins[] = {{"C:\\dir", "C:\\dir\\f.txt"}, {"C:\\dir\\", "C:\\dir\\f.txt"}, {"", "f.txt"}, {kSo, kSo + "\\f.txt"}};
+  for (const auto& c : joins) {
+    std::string path;
+    JoinPath(c.dir, "f.txt", path);
+    EXPECT_EQ(path, c.joined) << c.dir;
+  }
 }
 
 TEST_F(PathUtilsTest, TokenDirectories) {
@@ -75,6 +70,10 @@ TEST_F(PathUtilsTest, TokenDirectories) {
   EXPECT_EQ(GetTokenDirectory(DirTokenCurrent), "");
   winsim::SetModuleFileName("C:\\" + kSo + "\\KV_UPDAT.EXE");
   EXPECT_EQ(GetTokenDirectory(DirTokenCurrent), "C:\\" + kSo);
+  // XP cuts a name longer than the path limit short without a terminator;
+  // it must not be used.
+  winsim::SetModuleFileName("C:\\" + std::string(300, 'a') + "\\KV_UPDAT.EXE");
+  EXPECT_EQ(GetTokenDirectory(DirTokenCurrent), "");
 }
 
 TEST_F(PathUtilsTest, TokenDirectoryIsEmptyWhenTheSystemCannotTell) {
@@ -84,40 +83,28 @@ TEST_F(PathUtilsTest, TokenDirectoryIsEmptyWhenTheSystemCannotTell) {
   EXPECT_EQ(GetTokenDirectory(DirTokenCurrent), "");
 }
 
-TEST_F(PathUtilsTest, ModuleNameLongerThanThePathLimitGivesNoDirectory) {
-  // XP cuts such a name short without a terminator; it must not be used.
-  winsim::SetModuleFileName("C:\\" + std::string(300, 'a') + "\\KV_UPDAT.EXE");
-  EXPECT_EQ(GetTokenDirectory(DirTokenCurrent), "");
-}
-
+// The first token only, "%windir%" searched first (what stands before it
+// goes), matched exactly and never inside a double-byte character (0x81 0x25
+// is one character whose trail byte is "%").
 TEST_F(PathUtilsTest, ExpandDirTokenReplacesTheFirstTokenOnly) {
-  std::string out;
-  ExpandDirToken("%windir%", out);
-  EXPECT_EQ(out, "C:\\WINDOWS");
-  ExpandDirToken("%windir%\\system32\\zambaz.exe", out);
-  EXPECT_EQ(out, "C:\\WINDOWS\\system32\\zambaz.exe");
-  ExpandDirToken("%CurrentDir%", out);
-  EXPECT_EQ(out, "C:\\KVTOOL");
-  ExpandDirToken("junk%windir%\\x", out);
-  EXPECT_EQ(out, "C:\\WINDOWS\\x");
-  // "%windir%" is searched first, so what stands before it goes.
-  ExpandDirToken("%CurrentDir%\\a\\%windir%\\b", out);
-  EXPECT_EQ(out, "C:\\WINDOWS\\b");
-  ExpandDirToken("%windir%\\%windir%", out);
-  EXPECT_EQ(out, "C:\\WINDOWS\\%windir%");
-}
-
-TEST_F(PathUtilsTest, ExpandDirTokenIsExactAndCharacterAligned) {
-  std::string out;
-  ExpandDirToken("%WINDIR%\\x", out);
-  EXPECT_EQ(out, "%WINDIR%\\x");
-  ExpandDirToken("no token", out);
-  EXPECT_EQ(out, "no token");
-  // 0x81 0x25 is one double-byte character whose trail byte is "%": the token
-  // cannot begin inside it.
-  const std::string text = "\x81%windir%";
-  ExpandDirToken(text, out);
-  EXPECT_EQ(out, text);
+  const struct {
+    std::string text, expanded;
+  } cases[] = {
+      {"%windir%", "C:\\WINDOWS"},
+      {"%windir%\\system32\\zambaz.exe", "C:\\WINDOWS\\system32\\zambaz.exe"},
+      {"%CurrentDir%", "C:\\KVTOOL"},
+      {"junk%windir%\\x", "C:\\WINDOWS\\x"},
+      {"%CurrentDir%\\a\\%windir%\\b", "C:\\WINDOWS\\b"},
+      {"%windir%\\%windir%", "C:\\WINDOWS\\%windir%"},
+      {"%WINDIR%\\x", "%WINDIR%\\x"},
+      {"no token", "no token"},
+      {"\x81%windir%", "\x81%windir%"},
+  };
+  for (const auto& c : cases) {
+    std::string out;
+    ExpandDirToken(c.text, out);
+    EXPECT_EQ(out, c.expanded) << c.text;
+  }
 }
 
 }  // namespace

@@ -96,7 +96,6 @@ class WinsimProcessTest : public SimTest {
     for (const char* program : {"C:\\Program.exe", "C:\\Program Files\\Kv Tool\\panel.exe", "C:\\KVTOOL\\other.exe",
                                 "C:\\WINDOWS\\system32\\ZAMBAZ.EXE", "C:\\WINDOWS\\other.exe"})
       winsim::AddFile(program, "MZ program");
-    winsim::AddFile("C:\\WINDOWS\\system32\\notes.exe", "plain text");
   }
 
   // CreateProcessA as the tool calls it, from a writable buffer.
@@ -114,6 +113,10 @@ class WinsimProcessTest : public SimTest {
   }
 };
 
+// An unquoted path with a blank, an application name (without ".exe" added,
+// or in a missing directory) and a file that is no program are compared with
+// Wine by the probe. After a failed search Wine leaves PROCESS_INFORMATION
+// as it was, so only this test sees Windows clear it.
 TEST_F(WinsimProcessTest, ProgramIsFoundAsWindowsFindsIt) {
   struct Row {
     const char* application;
@@ -122,16 +125,11 @@ TEST_F(WinsimProcessTest, ProgramIsFoundAsWindowsFindsIt) {
     DWORD error;
   };
   const Row rows[] = {
-      // Unquoted with a blank: "C:\Program" is tried first, and started.
-      {nullptr, "C:\\Program Files\\Kv Tool\\panel.exe", "C:\\Program.exe", 0},
+      // Quoted: not "C:\Program" first.
       {nullptr, "\"C:\\Program Files\\Kv Tool\\panel.exe\" /x", "C:\\Program Files\\Kv Tool\\panel.exe", 0},
-      {"C:\\Program Files\\Kv Tool\\panel.exe", "panel", "C:\\Program Files\\Kv Tool\\panel.exe", 0},
       {nullptr, "zambaz", "C:\\WINDOWS\\system32\\ZAMBAZ.EXE", 0},  // ".exe" added, system directory
       {nullptr, "other /x", "C:\\KVTOOL\\other.exe", 0},          // the caller's directory first
-      {"C:\\WINDOWS\\system32\\ZAMBAZ", "ZAMBAZ", "", ERROR_FILE_NOT_FOUND},  // no extension added
-      {"C:\\NoDir\\ZAMBAZ.EXE", "ZAMBAZ", "", ERROR_PATH_NOT_FOUND},
       {nullptr, "\"C:\\Program Files\\NoSuch.exe\"", "", ERROR_FILE_NOT_FOUND},
-      {nullptr, "C:\\WINDOWS\\system32\\notes.exe", "", 193},  // not a program
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.commandLine);
@@ -157,8 +155,6 @@ TEST_F(WinsimProcessTest, StartedProgramOpensItsWindowAndHoldsTwoHandles) {
   EXPECT_TRUE(CloseHandle(info.hProcess));
   EXPECT_EQ(winsim::OpenResources().size(), 1u) << "the thread is still open";
   EXPECT_TRUE(CloseHandle(info.hThread));
-  EXPECT_FALSE(CloseHandle(info.hThread));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 TEST_F(WinsimProcessTest, CommandLineMustBeWritable) {

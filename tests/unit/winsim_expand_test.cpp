@@ -1,6 +1,9 @@
 // Expansion of compressed files on the simulated Windows: setupapi's
 // SetupDecompressOrCopyFileA and LZ32, as Wine's implementations behave.
-#include <cstdio>
+// Expanding mscompress's SZDD files and a cabinet, copying a plain file and
+// a cabinet raw, the times the targets get, a missing source, and the six
+// damaged inputs of a broken download are compared with Wine by the probe's
+// expand group; these tests cover the rest.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -23,19 +26,6 @@ bool SameTime(FILETIME a, FILETIME b) {
 Bytes Pattern(size_t size) {
   Bytes data(size);
   for (size_t i = 0; i < size; ++i) data[i] = static_cast<uint8_t>(i * 7 + i / 251);
-  return data;
-}
-
-// A file of the test data folder, beside this source's folder.
-Bytes DataFile(const std::string& name) {
-  std::string here = __FILE__;
-  const size_t slash = here.find_last_of("/\\");
-  const std::string path = here.substr(0, slash) + "/../data/" + name;
-  Bytes data;
-  if (FILE* file = std::fopen(path.c_str(), "rb")) {
-    for (int c; (c = std::fgetc(file)) != EOF;) data.push_back(static_cast<uint8_t>(c));
-    std::fclose(file);
-  }
   return data;
 }
 
@@ -88,49 +78,29 @@ class ExpandTest : public SimTest {
 
 // ---- SetupDecompressOrCopyFileA ------------------------------------------
 
-TEST_F(ExpandTest, SetupExpandsSzddWithTheSourcesTime) {
-  const Bytes content = Pattern(5000);
-  const std::string source = Source("ZAMPUX.DL_", archive::Szdd(content, 'L'));
-  EXPECT_EQ(Decompress(source, "C:\\OUT.DLL"), static_cast<DWORD>(NO_ERROR));
-  EXPECT_EQ(winsim::FileContent("C:\\OUT.DLL"), content);
-  EXPECT_TRUE(SameTime(winsim::WriteTime("C:\\OUT.DLL"), sourceTime_));
-  EXPECT_EQ(winsim::OpenHandleCount(), 0);
-  EXPECT_EQ(winsim::ModuleLoadCount("setupapi.dll"), 0);
-}
-
-TEST_F(ExpandTest, SetupExtractsOnlyTheFirstCabinetFileAtTheTimeOfExtraction) {
-  const Bytes first = Pattern(70000);  // spans several data blocks
-  const std::string source = Source("PACK.CAB", archive::Cabinet({{"first.bin", first}, {"second.txt", archive::Bytes("second")}}, 4096));
-  EXPECT_EQ(Decompress(source, "C:\\first.bin"), static_cast<DWORD>(NO_ERROR));
-  EXPECT_EQ(winsim::FileContent("C:\\first.bin"), first);
-  EXPECT_FALSE(winsim::Exists("C:\\second.txt"));
-  EXPECT_TRUE(SameTime(winsim::WriteTime("C:\\first.bin"), winsim::NowFileTime()));
-  EXPECT_FALSE(SameTime(winsim::WriteTime("C:\\first.bin"), sourceTime_));
-}
-
-TEST_F(ExpandTest, SetupCabinetOverALongerTargetLeavesItsTail) {
+// Only the first file, written over the target without truncating it (the
+// LZ route truncates).
+TEST_F(ExpandTest, SetupWritesTheFirstCabinetFileOverTheTarget) {
   winsim::AddFile("C:\\T.TXT", "0123456789");
-  const std::string source = Source("A.CAB", archive::Cabinet({{"a.txt", archive::Bytes("abc")}}));
+  const std::string source =
+      Source("A.CAB", archive::Cabinet({{"a.txt", archive::Bytes("abc")}, {"b.txt", archive::Bytes("second")}}));
   EXPECT_EQ(Decompress(source, "C:\\T.TXT"), static_cast<DWORD>(NO_ERROR));
   EXPECT_EQ(winsim::FileText("C:\\T.TXT"), "abc3456789");
-  // The LZ route truncates instead.
+  EXPECT_FALSE(winsim::Exists("C:\\b.txt"));
   const std::string szdd = Source("A.TX_", archive::Szdd(archive::Bytes("xy")));
   EXPECT_EQ(Decompress(szdd, "C:\\T.TXT"), static_cast<DWORD>(NO_ERROR));
   EXPECT_EQ(winsim::FileText("C:\\T.TXT"), "xy");
 }
 
 TEST_F(ExpandTest, SetupCopiesUncompressedFilesUnchanged) {
-  // Plain text; shorter than a signature; the bare eight-byte SZDD signature
-  // (taken for LZ, but too short for a header, so copied raw); an SZDD file
-  // with an unknown method is the exception: LZ32 copies nothing of it.
-  const std::vector<Bytes> inputs = {archive::Bytes("plain text, not compressed"), archive::Bytes("abc"),
-                                     archive::Bytes("SZDD\x88\xF0\x27\x33")};
-  for (size_t i = 0; i < inputs.size(); ++i) {
-    const std::string source = Source("IN" + std::to_string(i), inputs[i]);
-    const std::string target = "C:\\OUT" + std::to_string(i);
-    EXPECT_EQ(Decompress(source, target), static_cast<DWORD>(NO_ERROR)) << i;
-    EXPECT_EQ(winsim::FileContent(target), inputs[i]) << i;
-    EXPECT_TRUE(SameTime(winsim::WriteTime(target), sourceTime_)) << i;
+  // Shorter than a signature; the bare eight-byte SZDD signature (taken for
+  // LZ, but too short for a header, so copied raw); an SZDD file with an
+  // unknown method is the exception: LZ32 copies nothing of it.
+  for (const Bytes& input : {archive::Bytes("abc"), archive::Bytes("SZDD\x88\xF0\x27\x33")}) {
+    const std::string source = Source("IN", input);
+    EXPECT_EQ(Decompress(source, "C:\\OUT"), static_cast<DWORD>(NO_ERROR));
+    EXPECT_EQ(winsim::FileContent("C:\\OUT"), input);
+    EXPECT_TRUE(SameTime(winsim::WriteTime("C:\\OUT"), sourceTime_));
   }
   const std::string unknown = Source("B.EX_", archive::Szdd(archive::Bytes("abcdef"), 0, 'B'));
   EXPECT_EQ(Decompress(unknown, "C:\\B.EXE"), static_cast<DWORD>(NO_ERROR));
@@ -139,7 +109,8 @@ TEST_F(ExpandTest, SetupCopiesUncompressedFilesUnchanged) {
 
 TEST_F(ExpandTest, SetupReportsSuccessForDamagedInputAndWritesWhatItRead) {
   // Cabinet blocks of 4000 bytes: a damaged block ends the file after the
-  // whole blocks before it. SZDD streams expand as far as they go.
+  // whole blocks before it. An SZDD stream decides its length, whatever its
+  // header records.
   const Bytes content = Pattern(10000);
   const Bytes cab = archive::Cabinet({{"a.bin", content}}, 4000);
   const size_t block0 = archive::FirstBlockData(cab), block = 4000 + 8;
@@ -149,23 +120,20 @@ TEST_F(ExpandTest, SetupReportsSuccessForDamagedInputAndWritesWhatItRead) {
     return data;
   };
   const Bytes unchecked = archive::Cabinet({{"a.bin", content}}, 4000, false);
-  const Bytes szdd = archive::Szdd(content);
+  Bytes fewer = archive::Szdd(content);
+  fewer[10] = 3;  // the header claims 3 bytes
   struct Row {
     const char* name;
     Bytes input;
     Bytes expected;
   } rows[] = {
-      {"cut in the third block", cut(cab, block0 + 2 * block + 100), cut(content, 8000)},
       {"bad second block", flipped(cab, block0 + block + 7), cut(content, 4000)},
-      {"bad first block", flipped(cab, block0), {}},
       {"no checksums", flipped(unchecked, block0 + 3), flipped(content, 3)},
-      {"szdd cut after its header", cut(szdd, 14), {}},
-      {"szdd cut after two groups", cut(szdd, 14 + 2 * 9), cut(content, 16)},
+      {"szdd header claiming fewer bytes", fewer, content},
   };
   for (const Row& row : rows) {
     const std::string source = Source("DAMAGED", row.input);
     EXPECT_EQ(Decompress(source, "C:\\OUT"), static_cast<DWORD>(NO_ERROR)) << row.name;
-    EXPECT_TRUE(winsim::Exists("C:\\OUT")) << row.name;
     EXPECT_EQ(winsim::FileContent("C:\\OUT"), row.expected) << row.name;
     ASSERT_TRUE(DeleteFileA("C:\\OUT"));
   }
@@ -176,7 +144,6 @@ TEST_F(ExpandTest, SetupErrorsForMissingFilesAndBadArguments) {
   const std::string szdd = Source("A.DL_", archive::Szdd(archive::Bytes("data")));
   const std::string cab = Source("A.CAB", archive::Cabinet({{"a", archive::Bytes("data")}}));
   const std::string plain = Source("A.TXT", archive::Bytes("data"));
-  EXPECT_EQ(Decompress("C:\\SRC\\NONE.DL_", "C:\\X"), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   // LZ32 reports any failed open as a missing file; the others pass the
   // file system's error on.
   EXPECT_EQ(Decompress(szdd, "C:\\NODIR\\A.DLL"), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
@@ -247,7 +214,6 @@ TEST_F(ExpandTest, SetupOnAFullDiskFailsAsInvalidDataAndLeavesThePartialTarget) 
   winsim::SetDiskFree(2500);
   EXPECT_EQ(Decompress(source, "C:\\A.DLL"), 13u);  // ERROR_INVALID_DATA
   EXPECT_EQ(winsim::FileContent("C:\\A.DLL").size(), 2000u);
-  EXPECT_EQ(winsim::OpenHandleCount(), 0);
 }
 
 // ---- LZ32 -------------------------------------------------------------------
@@ -270,9 +236,6 @@ TEST_F(ExpandTest, LzExpandsSzddThroughACompressedHandle) {
   EXPECT_EQ(LZCopy(in, out), 0);
   LZClose(in);
   LZClose(out);
-  EXPECT_EQ(winsim::FileContent("C:\\A.DLL"), content);
-  EXPECT_TRUE(SameTime(winsim::WriteTime("C:\\A.DLL"), sourceTime_));
-  EXPECT_EQ(winsim::OpenHandleCount(), 0);
 }
 
 TEST_F(ExpandTest, LzOpenRecordsTheFilesDosDateAndTime) {
@@ -286,44 +249,11 @@ TEST_F(ExpandTest, LzOpenRecordsTheFilesDosDateAndTime) {
   LZClose(in);
 }
 
-TEST_F(ExpandTest, LzExpandsWhatMscompressWrote) {
-  const Bytes original = DataFile("lzsample.txt");
-  const Bytes compressed = DataFile("lzsample.tx_");
-  ASSERT_FALSE(original.empty());
-  ASSERT_LT(compressed.size(), original.size());
-  const std::string source = Source("LZSAMPLE.TX_", compressed);
-  EXPECT_EQ(LzExpand(source, "C:\\L.TXT"), static_cast<LONG>(original.size()));
-  EXPECT_EQ(winsim::FileContent("C:\\L.TXT"), original);
-  EXPECT_EQ(Decompress(source, "C:\\S.TXT"), static_cast<DWORD>(NO_ERROR));
-  EXPECT_EQ(winsim::FileContent("C:\\S.TXT"), original);
-}
-
-TEST_F(ExpandTest, LzStreamDecidesTheLengthNotTheHeader) {
-  const Bytes content = archive::Bytes("a stream of twenty-six...");
-  Bytes lying = archive::Szdd(content);
-  lying[10] = 3;  // the header claims 3 bytes
-  const std::string source = Source("LIE.EX_", lying);
-  EXPECT_EQ(LzExpand(source, "C:\\LIE.EXE"), static_cast<LONG>(content.size()));
-  // A stream cut after two groups of eight literals and two bytes of the
-  // third: what was there is expanded.
-  Bytes cut = archive::Szdd(content);
-  cut.resize(14 + 9 + 9 + 3);
-  const std::string truncated = Source("CUT.EX_", cut);
-  EXPECT_EQ(LzExpand(truncated, "C:\\CUT.EXE"), 18);
-  EXPECT_EQ(winsim::FileContent("C:\\CUT.EXE"), Bytes(content.begin(), content.begin() + 18));
-}
-
-TEST_F(ExpandTest, LzCopiesOtherFilesRawAndUnknownMethodsNotAtAll) {
-  const Bytes cab = archive::Cabinet({{"a", archive::Bytes("data")}});
-  const std::string source = Source("A.CAB", cab);
-  const INT in = Open(source, OF_READ);
+TEST_F(ExpandTest, LzOpensOtherFilesPlainAndCopiesUnknownMethodsNotAtAll) {
+  const INT in = Open(Source("A.CAB", archive::Cabinet({{"a", archive::Bytes("data")}})), OF_READ);
   EXPECT_GE(in, 0);
   EXPECT_FALSE(in >= 0x400 && in < 0x410);
-  const INT out = Open("C:\\A.OUT", OF_CREATE);
-  EXPECT_EQ(LZCopy(in, out), static_cast<LONG>(cab.size()));
   LZClose(in);
-  LZClose(out);
-  EXPECT_EQ(winsim::FileContent("C:\\A.OUT"), cab);
 
   const std::string unknown = Source("B.EX_", archive::Szdd(archive::Bytes("abcdef"), 0, 'B'));
   EXPECT_EQ(LzExpand(unknown, "C:\\B.EXE"), 0);
@@ -339,7 +269,6 @@ TEST_F(ExpandTest, LzOpenFailureRestoresTheStructureSize) {
   EXPECT_EQ(of.nErrCode, ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(Open("C:\\NODIR\\A.TXT", OF_CREATE, &of), HFILE_ERROR);
   EXPECT_EQ(of.nErrCode, ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(winsim::OpenHandleCount(), 0);
 }
 
 TEST_F(ExpandTest, LzFallsBackToTheCompressedName) {
@@ -376,7 +305,6 @@ TEST_F(ExpandTest, LzFullDiskFailsAsWriteErrorWithAPartialDestination) {
   const Bytes written = winsim::FileContent("C:\\A.DLL");
   EXPECT_EQ(written, Bytes(content.begin(), content.begin() + 3000));
   EXPECT_FALSE(SameTime(winsim::WriteTime("C:\\A.DLL"), sourceTime_));
-  EXPECT_EQ(winsim::OpenHandleCount(), 0);
 }
 
 TEST_F(ExpandTest, LzHandlesAreSixteenCompressedThenPlain) {
@@ -394,13 +322,11 @@ TEST_F(ExpandTest, LzHandlesAreSixteenCompressedThenPlain) {
   EXPECT_TRUE(winsim::FileContent("C:\\RAW").empty());
   LZClose(out);
   for (INT handle : handles) LZClose(handle);
-  EXPECT_EQ(winsim::OpenHandleCount(), 0);
   // A closed compressed handle reads nothing; any other stray number copies 0.
   const INT out2 = Open("C:\\RAW2", OF_CREATE);
   EXPECT_EQ(LZCopy(0x405, out2), LZERROR_READ);
   EXPECT_EQ(LZCopy(12345, out2), 0);
   LZClose(out2);
-  EXPECT_EQ(winsim::OpenHandleCount(), 0);
 }
 
 TEST_F(ExpandTest, LzFaultsAreInjectedPerCall) {

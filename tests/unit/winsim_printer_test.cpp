@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "bind_export.h"
+#include "common/system_library.h"
 #include "sim_fixture.h"
 #include "win32api.h"
 #include "winsim/printer_control.h"
@@ -14,78 +14,47 @@ namespace {
 
 class WinsimPrinterTest : public SimTest {};
 
+// With no printer at all the size query is the whole answer, as the probe's
+// desktop.printers lines show on Wine.
 TEST_F(WinsimPrinterTest, TwoCallEnumerationAtLevel2) {
-  for (size_t printers : {0, 2}) {
-    SCOPED_TRACE(printers);
-    winsim::Reset();
-    if (printers) {
-      winsim::AddPrinter("Printer B", "ZAM Beta");
-      winsim::AddPrinter("Office", "Generic / Text Only");
-    }
-    DWORD needed = 77, returned = 77;
-    const BOOL sized = EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
-    EXPECT_EQ(returned, 0u);
-    if (!printers) {
-      EXPECT_TRUE(sized) << "nothing to list: success with nothing needed";
-      EXPECT_EQ(needed, 0u);
-      continue;
-    }
-    EXPECT_FALSE(sized);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-    std::vector<BYTE> buffer(needed);
-    EXPECT_FALSE(EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed - 1, &needed, &returned));
-    ASSERT_EQ(buffer.size(), needed);
-    ASSERT_TRUE(EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &returned));
-    ASSERT_EQ(returned, 2u);
-    const auto* records = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
-    EXPECT_STREQ(records[0].pPrinterName, "Printer B");
-    EXPECT_STREQ(records[1].pPrinterName, "Office");
-    EXPECT_STREQ(records[1].pDriverName, "Generic / Text Only");
-    EXPECT_LT(records[1].pDriverName, reinterpret_cast<const char*>(buffer.data() + needed));
-  }
+  winsim::AddPrinter("Printer B", "ZAM Beta");
+  winsim::AddPrinter("Office", "Generic / Text Only");
+  DWORD needed = 77, returned = 77;
+  EXPECT_FALSE(EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(returned, 0u);
+  std::vector<BYTE> buffer(needed);
+  EXPECT_FALSE(EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed - 1, &needed, &returned));
+  ASSERT_EQ(buffer.size(), needed);
+  ASSERT_TRUE(EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &returned));
+  ASSERT_EQ(returned, 2u);
+  const auto* records = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
+  EXPECT_STREQ(records[0].pPrinterName, "Printer B");
+  EXPECT_STREQ(records[1].pPrinterName, "Office");
+  EXPECT_STREQ(records[1].pDriverName, "Generic / Text Only");
+  EXPECT_LT(records[1].pDriverName, reinterpret_cast<const char*>(buffer.data() + needed));
 }
 
 typedef DWORD(WINAPI* OpenFn)(LPCSTR, DWORD, DWORD, DWORD*);
-typedef DWORD(WINAPI* UpdateFn)(DWORD, LPCSTR, const void*, DWORD);
 typedef DWORD(WINAPI* CloseFn)(DWORD);
 
-TEST_F(WinsimPrinterTest, StatusManagerLogsByPrinterNameAndReportsOpenHandles) {
+// Its log by printer name, and a fault for one printer, are in
+// PrinterHandOffTest; these are its refusals and its open handles.
+TEST_F(WinsimPrinterTest, StatusManagerRefusalsAndOpenHandles) {
   winsim::AddPrinter("Printer A", "ZAM Alpha");
-  winsim::AddPrinter("Printer B", "ZAM Alpha");
   const HMODULE module = LoadLibraryA("zamgik.dll");
-  const auto open = BindExport<OpenFn>(module, "OpenManagerExA");
-  const auto update = BindExport<UpdateFn>(module, "UpdatePrinterStatusA");
-  const auto close = BindExport<CloseFn>(module, "CloseManager");
-  ASSERT_TRUE(open && update && close);
-  winsim::ClearCallLog();
-
-  winsim::InjectFault("OpenManagerExA", 5, "Printer B");
+  const auto open = kv::EntryPoint<OpenFn>(module, "OpenManagerExA");
+  const auto close = kv::EntryPoint<CloseFn>(module, "CloseManager");
+  ASSERT_TRUE(open && close);
   DWORD handle = 0, other = 0;
-  const int32_t zero = 0;
   ASSERT_EQ(open("Printer A", 0, 1, &handle), 0u);
-  EXPECT_EQ(update(handle, "ServerConnection", &zero, sizeof zero), 0u);
   EXPECT_NE(winsim::OpenResources().back().find("status manager handle"), std::string::npos);
   EXPECT_EQ(close(handle), 0u);
-  EXPECT_EQ(open("Printer B", 0, 1, &other), 5u);
   EXPECT_EQ(open("ZAM Alpha", 0, 1, &other), 1801u) << "a driver name is no printer name";
   EXPECT_EQ(close(handle), static_cast<DWORD>(ERROR_INVALID_HANDLE)) << "closed already";
-
   char staleClose[40];
   std::snprintf(staleClose, sizeof staleClose, "CloseManager(0x%X)", static_cast<unsigned>(handle));
-  std::vector<std::string> log;
-  for (const winsim::Call& call : winsim::CallLog()) log.push_back(winsim::FormatCall(call));
-  const std::vector<std::string> expected = {
-      "OpenManagerExA(\"Printer A\", 0, 1)",
-      "UpdatePrinterStatusA(\"Printer A\", \"ServerConnection\", 0, 4)",
-      "CloseManager(\"Printer A\")",
-      "OpenManagerExA(\"Printer B\", 0, 1)",
-      "OpenManagerExA(\"ZAM Alpha\", 0, 1)",
-      staleClose,  // a handle that names no open manager: its value
-  };
-  EXPECT_EQ(log, expected);
-  ASSERT_EQ(winsim::StatusUpdates().size(), 1u);
-  EXPECT_EQ(winsim::StatusUpdates()[0].printer, "Printer A");
-  EXPECT_EQ(winsim::StatusUpdates()[0].size, 4u);
+  EXPECT_EQ(winsim::FormatCall(winsim::CallsTo("CloseManager").back()), staleClose) << "no open manager: its value";
   FreeLibrary(module);
 }
 

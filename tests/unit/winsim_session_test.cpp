@@ -3,7 +3,7 @@
 // it is given back.
 #include <string>
 
-#include "bind_export.h"
+#include "common/system_library.h"
 #include "sim_fixture.h"
 #include "win32api.h"
 #include "winsim/session_control.h"
@@ -21,11 +21,11 @@ class WinsimSessionTest : public SimTest {
   void SetUp() override {
     SimTest::SetUp();
     module_ = LoadLibraryA("C:\\WINDOWS\\system32\\Wtsapi32.dll");
-    open_ = BindExport<OpenServerFn>(module_, "WTSOpenServerA");
-    close_ = BindExport<CloseServerFn>(module_, "WTSCloseServer");
-    enumerate_ = BindExport<EnumerateFn>(module_, "WTSEnumerateSessionsA");
-    query_ = BindExport<QueryFn>(module_, "WTSQuerySessionInformationA");
-    free_ = BindExport<FreeFn>(module_, "WTSFreeMemory");
+    open_ = kv::EntryPoint<OpenServerFn>(module_, "WTSOpenServerA");
+    close_ = kv::EntryPoint<CloseServerFn>(module_, "WTSCloseServer");
+    enumerate_ = kv::EntryPoint<EnumerateFn>(module_, "WTSEnumerateSessionsA");
+    query_ = kv::EntryPoint<QueryFn>(module_, "WTSQuerySessionInformationA");
+    free_ = kv::EntryPoint<FreeFn>(module_, "WTSFreeMemory");
     ASSERT_TRUE(open_ && close_ && enumerate_ && query_ && free_);
   }
   void TearDown() override {
