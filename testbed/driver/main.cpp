@@ -57,17 +57,26 @@ bool ReadScript(const std::string& path, std::vector<std::string>& steps) {
   return true;
 }
 
+const DWORD kDesktopLimitMs = 30000;
+
 // Moves the driver's thread, which has no window yet, to the desktop
-// `name`. The handle stays open for the run.
-bool UseDesktop(const char* name) {
-  HDESK desktop = OpenDesktopA(name, 0, FALSE, GENERIC_ALL);
-  return desktop && SetThreadDesktop(desktop);
+// `name`, waiting for it to be made (Wine's explorer makes a virtual
+// desktop when it starts). The handle stays open for the run.
+bool UseDesktop(const std::string& name) {
+  const DWORD start = GetTickCount();
+  HDESK desktop = nullptr;
+  while (!(desktop = OpenDesktopA(name.c_str(), 0, FALSE, GENERIC_ALL))) {
+    if (GetTickCount() - start >= kDesktopLimitMs) return false;
+    Sleep(100);
+  }
+  return SetThreadDesktop(desktop) != FALSE;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> steps;
+  std::string desktop;
   for (int index = 1; index < argc; ++index) {
     const std::string argument = argv[index];
     if (argument == "--limit" && index + 1 < argc) {
@@ -75,7 +84,7 @@ int main(int argc, char** argv) {
       if (seconds <= 0 || seconds > 3600) return Usage("a run's limit is 1 to 3600 seconds");
       g_limitSeconds = static_cast<DWORD>(seconds);
     } else if (argument == "--desktop" && index + 1 < argc) {
-      if (!UseDesktop(argv[++index])) return Usage(std::string("cannot use the desktop ") + argv[index]);
+      desktop = argv[++index];
     } else if (argument.size() > 1 && argument[0] == '@') {
       if (!ReadScript(argument.substr(1), steps)) return Usage("cannot read " + argument.substr(1));
     } else {
@@ -93,6 +102,11 @@ int main(int argc, char** argv) {
   HANDLE watchdog = CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
   if (!watchdog) return Usage("cannot bound the run in time");
   CloseHandle(watchdog);
+  if (!desktop.empty() && !UseDesktop(desktop)) {
+    uidriver::PrintLog("uidriver: no desktop \"" + desktop + "\" within " + std::to_string(kDesktopLimitMs / 1000) +
+                       " s");
+    return 1;
+  }
 
   for (size_t index = 0; index < steps.size(); ++index) {
     InterlockedExchange(&g_currentStep, static_cast<LONG>(index + 1));
