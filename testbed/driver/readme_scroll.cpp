@@ -71,20 +71,24 @@ bool ReadScrollPlace(HWND box, ScrollPlace& place) {
   // The scroll bar's own state (GetScrollInfo) cannot be read from another
   // process under Wine; the edit control tells the same: its position is
   // the first line in view, its range one position per line, its page the
-  // lines its formatting rectangle holds.
-  LRESULT first = 0, lines = 0, start0 = 0, start1 = 0, at0 = 0, at1 = 0;
-  RECT format = {};
-  if (!SendBounded(box, EM_GETFIRSTVISIBLELINE, 0, 0, first) || !SendBounded(box, EM_GETLINECOUNT, 0, 0, lines) ||
-      !SendBounded(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format), at0) ||
-      !SendBounded(box, EM_LINEINDEX, 0, 0, start0) || !SendBounded(box, EM_LINEINDEX, 1, 0, start1) ||
-      !SendBounded(box, EM_POSFROMCHAR, start0, 0, at0) || !SendBounded(box, EM_POSFROMCHAR, start1, 0, at1))
+  // lines its formatting rectangle holds (a line's height is the distance
+  // between the first two lines' tops).
+  LRESULT first = 0, lines = 0;
+  if (!SendBounded(box, EM_GETFIRSTVISIBLELINE, 0, 0, first) || !SendBounded(box, EM_GETLINECOUNT, 0, 0, lines))
     return false;
-  const int lineHeight = static_cast<short>(HIWORD(at1)) - static_cast<short>(HIWORD(at0));
+  place.position = static_cast<int>(first);
+  place.end = place.position;
+  if (lines < 2) return true;  // nothing to scroll
+  LRESULT start0 = 0, start1 = 0, top0 = 0, top1 = 0, ignored = 0;
+  RECT format = {};
+  if (!SendBounded(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format), ignored) ||
+      !SendBounded(box, EM_LINEINDEX, 0, 0, start0) || !SendBounded(box, EM_LINEINDEX, 1, 0, start1) ||
+      !SendBounded(box, EM_POSFROMCHAR, start0, 0, top0) || !SendBounded(box, EM_POSFROMCHAR, start1, 0, top1))
+    return false;
+  const int lineHeight = static_cast<short>(HIWORD(top1)) - static_cast<short>(HIWORD(top0));
   if (lineHeight <= 0) return false;
   const int page = (format.bottom - format.top) / lineHeight;
-  place.position = static_cast<int>(first);
-  place.end = static_cast<int>(lines) - page;
-  if (place.end < 0) place.end = 0;
+  place.end = static_cast<int>(lines) > page ? static_cast<int>(lines) - page : 0;
   return true;
 }
 
@@ -98,7 +102,7 @@ bool ScrollToEnd(HWND box, const std::string& wayName, std::string& error) {
   }
   ScrollPlace place;
   if (!box || !ReadScrollPlace(box, place)) {
-    error = "the box has no vertical scroll bar";
+    error = "the program did not tell where the box is scrolled";
     return false;
   }
   for (int step = 0; step < kMostSteps && place.position < place.end; ++step) {
