@@ -64,9 +64,26 @@ function multi(bytes, items,    b, n, i, unit, text, count) {
   return count
 }
 
+# str(7) text "a\0b\0" (Wine's form when every string is printable): its
+# strings, each ended by the escape \0 (not an escaped backslash before a 0).
+# Wine leaves out the list's own terminator, so every empty string is one of
+# the list's (a pending deletion's target).
+function multi_text(raw, items,    i, c, text, count) {
+  count = 0
+  text = ""
+  for (i = 1; i <= length(raw); ++i) {
+    c = substr(raw, i, 1)
+    if (c == "\\" && substr(raw, i + 1, 1) == "0") { items[++count] = unescape(text); text = ""; ++i; continue }
+    if (c == "\\") { text = text c substr(raw, ++i, 1); continue }
+    text = text c
+  }
+  if (text != "") items[++count] = unescape(text)
+  return count
+}
+
 function emit(name, type, data,    items, n, i) {
   if (type == "REG_MULTI_SZ") {
-    n = multi(data, items)
+    n = data ~ /^"/ ? multi_text(quoted(data), items) : multi(data, items)
     for (i = 1; i <= n; ++i) {
       if (only == 2) print items[i]
       else print name "\t" type "\t" items[i]
@@ -85,6 +102,7 @@ function value_line(line,    name, data, type) {
   else if (data ~ /^str\(2\):/) { type = "REG_EXPAND_SZ"; data = unescape(quoted(substr(data, 8))) }
   else if (data ~ /^dword:/) { type = "REG_DWORD"; data = "0x" substr(data, 7) }
   else if (data ~ /^hex\(7\):/) { type = "REG_MULTI_SZ"; data = substr(data, 8) }
+  else if (data ~ /^str\(7\):/) { type = "REG_MULTI_SZ"; data = substr(data, 8) }
   else { type = "REG_BINARY"; sub(/^hex(\([0-9a-f]+\))?:/, "", data) }
   emit(name, type, data)
 }
