@@ -8,15 +8,16 @@
 #   testbed/screenshots/take-screenshots.sh [--win32-build DIR] [--work DIR] [--out DIR]
 #
 # Needs the win32 build (tools/test-all.sh --build-only). Run as root, it
-# first installs what is missing: the tests' packages (tools/install-deps.sh)
-# and what only the pictures need, Xvfb, maim (it draws the mouse pointer
-# into the picture, which the busy dialog's wait cursor needs; xwd and
-# ImageMagick's import leave the pointer out) and Wine's own fonts (Marlett
-# draws the caption's close box). Takes about two minutes; the prefixes
-# and Wine's output stay in the work directory (default build/screenshots).
+# first installs what is missing: the tests' packages (tools/install-deps.sh,
+# the Japanese fonts among them) and what only the pictures need: Xvfb,
+# maim (it draws the mouse pointer into the picture, which the busy
+# dialog's wait cursor needs; xwd and ImageMagick's import leave the
+# pointer out) and Wine's own fonts (Marlett draws the caption's close box).
+# Takes about 70 seconds; the prefixes and Wine's output stay in the work
+# directory (default build/screenshots).
 set -euo pipefail
 
-EXTRA_PACKAGES=(xvfb maim fonts-wine fonts-ipafont-gothic)
+EXTRA_PACKAGES=(xvfb maim fonts-wine)
 LIMIT=90  # seconds for each Wine program started here
 
 here=$(cd "$(dirname "$0")" && pwd)
