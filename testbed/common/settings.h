@@ -5,6 +5,11 @@
 //   ServerStopDelayMs  DWORD  how long ZAMWTQNT takes to stop (default 500)
 //   PanelOnClose       SZ     what ZAMBAZ does with message 1030:
 //                             "close" (default), "ignore" or "hang"
+//   FirewallRefusesChanges DWORD  not 0: the firewall stand-in answers
+//                             every change of its policy (an application
+//                             listed, removed or changed, File and Printer
+//                             Sharing switched or scoped) with
+//                             E_ACCESSDENIED (default 0)
 #ifndef KV_TESTBED_SETTINGS_H
 #define KV_TESTBED_SETTINGS_H
 

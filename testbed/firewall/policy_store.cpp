@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "../common/settings.h"
+
 namespace fwstandin {
 namespace {
 
@@ -39,6 +41,10 @@ class Key {
  private:
   HKEY key_ = nullptr;
 };
+
+// A firewall that refuses every change (as a policy held by the domain
+// does): the scenario's setting FirewallRefusesChanges, read at each change.
+bool RefusesChanges() { return testbed::ReadDwordSetting("FirewallRefusesChanges", 0) != 0; }
 
 // Opens (or makes) one of the profile's lists.
 HRESULT OpenList(NET_FW_PROFILE_TYPE profile, const wchar_t* list, Key& key) {
@@ -154,6 +160,7 @@ HRESULT ReadApp(NET_FW_PROFILE_TYPE profile, const std::wstring& imagePath, AppE
 }
 
 HRESULT WriteApp(NET_FW_PROFILE_TYPE profile, const AppEntry& entry) {
+  if (RefusesChanges()) return E_ACCESSDENIED;
   Key list;
   const HRESULT hr = OpenList(profile, kAppsList, list);
   if (FAILED(hr)) return hr;
@@ -164,6 +171,7 @@ HRESULT WriteApp(NET_FW_PROFILE_TYPE profile, const AppEntry& entry) {
 }
 
 HRESULT DeleteApp(NET_FW_PROFILE_TYPE profile, const std::wstring& imagePath) {
+  if (RefusesChanges()) return E_ACCESSDENIED;
   Key list;
   const HRESULT hr = OpenList(profile, kAppsList, list);
   return FAILED(hr) ? hr : FromWin32(RegDeleteValueW(list.get(), imagePath.c_str()));
@@ -195,10 +203,12 @@ HRESULT ReadFileAndPrint(NET_FW_PROFILE_TYPE profile, bool& enabled, Scope& scop
 }
 
 HRESULT EnableFileAndPrint(NET_FW_PROFILE_TYPE profile, bool enabled) {
+  if (RefusesChanges()) return E_ACCESSDENIED;
   return ChangeFileAndPrint(profile, [enabled](Scope&, bool& portEnabled) { portEnabled = enabled; });
 }
 
 HRESULT ScopeFileAndPrint(NET_FW_PROFILE_TYPE profile, const Scope& scope) {
+  if (RefusesChanges()) return E_ACCESSDENIED;
   return ChangeFileAndPrint(profile, [&scope](Scope& portScope, bool&) { portScope = scope; });
 }
 

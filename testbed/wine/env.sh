@@ -36,6 +36,12 @@ require_wine_test_tools() {  # TEST
   command -v mscompress >/dev/null || cannot_run "$1" "mscompress is not installed"
 }
 
+# The tool's text ID as strings.rc writes it ("\n" for a line feed), which
+# is how the UI driver prints a message box's text.
+tool_text() {  # ID
+  sed -n "s/^ *$1, \"\(.*\)\"\$/\1/p" "$(dirname "${BASH_SOURCE[0]}")/../../src/ui/resources/strings.rc"
+}
+
 # Stops the server of the prefix in WINEPREFIX and every program in it. A
 # server left running keeps its caller's output pipes open.
 stop_wineserver() {

@@ -1,0 +1,111 @@
+#!/bin/bash
+# Plays the Setup wizard of KV_UPDAT.EXE (the win32 build) under Wine with
+# the UI driver (uidriver.exe), in copies of the test bed's template prefix
+# (the firewall stand-in and the suite installed, Wine's null graphics
+# driver): the introduction, the read-me scrolled to its end, agree, OK, and
+# the box that ends the run, whose text and the program's exit code must be
+# the case's. One case per way of scrolling, so every way the driver
+# scrolls is shown to enable the agree button.
+#
+#   wizard.sh --win32-build DIR --work DIR
+#
+# Exit codes: 0 every case passed, 1 a case failed, 77 skipped (no Wine,
+# Japanese locale, mscompress or win32 build here; with CI set, that is a
+# failure).
+set -euo pipefail
+
+# name | a setting of the stand-ins (HKLM\SOFTWARE\KvTestbed, DWORD 1) or - |
+# how Next is pressed (a click or the Enter key) | how the read-me is
+# scrolled | the box's text id | the program's exit code
+CASES=(
+  "thumb|-|click|thumb|5008|0"
+  "page|-|enter|page|5008|0"
+  "bottom|-|click|bottom|5008|0"
+  "wheel-refused|FirewallRefusesChanges|enter|wheel|5029|6"
+)
+LIMIT=60  # seconds for each Wine program
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+. "$root/testbed/wine/env.sh"
+
+usage() {
+  echo "usage: $0 --win32-build DIR --work DIR" >&2
+  exit 1
+}
+win32_build= work=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --win32-build) [ $# -ge 2 ] || usage; win32_build=$2; shift 2 ;;
+    --work) [ $# -ge 2 ] || usage; work=$2; shift 2 ;;
+    *) usage ;;
+  esac
+done
+[ -n "$win32_build" ] && [ -n "$work" ] || usage
+
+require_wine_test_tools "wizard test"
+for file in KV_UPDAT.EXE testbed/driver/uidriver.exe; do
+  [ -f "$win32_build/$file" ] ||
+    cannot_run "wizard test" "no $win32_build/$file (cmake --preset win32 && cmake --build --preset win32)"
+done
+
+rm -rf "$work"
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+trap stop_wineserver EXIT
+started=$SECONDS
+"$root/testbed/wine/make-testbed-prefix.sh" "$work/template" --win32-build "$win32_build"
+
+failures=0
+fail() {
+  echo "FAIL $*"
+  failures=$((failures + 1))
+}
+
+for row in "${CASES[@]}"; do
+  IFS='|' read -r name setting next way text_id expected_code <<<"$row"
+  dir=$work/$name
+  mkdir -p "$dir"
+  export WINEPREFIX=$dir/prefix
+  cp -a "$work/template" "$WINEPREFIX"
+  kv=$WINEPREFIX/drive_c/kv
+  mkdir -p "$kv"
+  cp "$win32_build/KV_UPDAT.EXE" "$win32_build/testbed/driver/uidriver.exe" "$root/testbed/shipped/Readme.txt" "$kv/"
+  wineserver </dev/null >/dev/null 2>&1
+  case_started=$SECONDS
+  if [ "$setting" != - ]; then
+    wine reg add 'HKLM\SOFTWARE\KvTestbed' /v "$setting" /t REG_DWORD /d 1 /f </dev/null >"$dir/reg.log" 2>&1
+  fi
+  press_next="click 1"
+  [ "$next" = enter ] && press_next="key enter"
+
+  # The program looks for Readme.txt in its current directory.
+  (cd "$kv" && exec timeout "$LIMIT" wine 'C:\kv\KV_UPDAT.EXE') </dev/null >"$dir/program.stdout" \
+    2>"$dir/program.stderr" &
+  program=$!
+  set +e
+  timeout "$LIMIT" wine 'C:\kv\uidriver.exe' --limit "$LIMIT" \
+    "wait intro" "$press_next" "wait consent" "expect 1000 disabled" "expect 1 disabled" "scroll 1004 $way" \
+    "expect 1000 enabled" "click 1000" "expect 1000 checked" "expect 1 enabled" "click 1" \
+    "wait box 60" "answer ok" </dev/null >"$dir/driver.stdout" 2>"$dir/driver.stderr"
+  driver_code=$?
+  wait "$program"
+  code=$?
+  set -e
+  tr -d '\r' <"$dir/driver.stdout" >"$dir/box.txt"
+
+  [ "$driver_code" -eq 0 ] || fail "$name: the driver ended with $driver_code: $(grep '^uidriver:.*failed\|took more' "$dir/driver.stderr" || true)"
+  expected_text=$(tool_text "$text_id")
+  [ "$(cat "$dir/box.txt")" = "$expected_text" ] || fail "$name: the box said '$(cat "$dir/box.txt")', not text $text_id '$expected_text'"
+  [ "$code" -eq "$expected_code" ] || fail "$name: KV_UPDAT.EXE ended with $code, expected $expected_code"
+  stop_wineserver
+  rm -rf "$WINEPREFIX"
+  echo "$name: next by $next, scrolled by $way, box $text_id, exit code $code ($((SECONDS - case_started)) s)"
+done
+rm -rf "$work/template"
+
+if [ $failures -gt 0 ]; then
+  echo "$failures checks failed in ${#CASES[@]} cases; files in $work"
+  exit 1
+fi
+echo "all ${#CASES[@]} cases passed ($((SECONDS - started)) s)"
