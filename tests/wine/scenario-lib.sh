@@ -20,7 +20,7 @@ failures=0
 background=()
 
 # A copy of the template in WORK/NAME/prefix with the tool, the UI driver
-# and a read-me in C:\kv, and the shipped files of SET (older, newer) beside
+# and the test bed's read-me in C:\kv, and the shipped files of SET (older, newer) beside
 # the tool when given; its server runs persistently (session.sh), so that
 # services and the panel stay up between the scenario's programs until
 # end_scenario.
@@ -31,7 +31,7 @@ fresh_scenario() {  # NAME [SET]
   session_begin "$TEMPLATE" "$scenario/prefix"
   drive_c=$WINEPREFIX/drive_c
   mkdir -p "$drive_c/kv"
-  cp -p "$WIN32_BUILD/KV_UPDAT.EXE" "$WORK/Readme.txt" "$drive_c/kv/"
+  cp -p "$WIN32_BUILD/KV_UPDAT.EXE" "$ROOT/testbed/shipped/Readme.txt" "$drive_c/kv/"
   [ ! -f "$DRIVER" ] || cp -p "$DRIVER" "$drive_c/testbed/bin/"
   [ -z "${2:-}" ] || cp -p "$drive_c/testbed/shipped/$2"/* "$drive_c/kv/"
   scenario_started=$SECONDS
@@ -140,12 +140,6 @@ staging_copies() { ls "$drive_c/windows/system32" | grep -iE '^zam.*\.[0-9]{3}$'
 
 pending_renames() { reg_value "$SESSION_MANAGER" PendingFileRenameOperations; }
 
-# Text ID of the tool's string table as written in strings.rc (a line feed
-# as \n), which is how the UI driver reports a box's text.
-table_text() {  # ID
-  sed -n "s/^ *$1, \"\(.*\)\"\$/\1/p" "$ROOT/src/ui/resources/strings.rc"
-}
-
 # Whether the run LABEL showed a window (a dialog or a message box).
 showed_window() { grep -q ':trace:dialog:' "$scenario/$1.stderr"; }
 
@@ -158,7 +152,7 @@ restart_requests() {  # LABEL
 # Text ID as such a trace writes a narrow string: its code page 932 bytes,
 # those above 0x7F as \xNN (ASCII escapes are written as in strings.rc).
 traced_text() {  # ID
-  table_text "$1" | tr -d '\n' | iconv -f UTF-8 -t CP932 | od -An -v -tx1 | tr -s ' \n' '\n\n' |
+  tool_text "$1" | tr -d '\n' | iconv -f UTF-8 -t CP932 | od -An -v -tx1 | tr -s ' \n' '\n\n' |
     awk 'NF { n = index("0123456789abcdef", substr($1, 1, 1)) * 16 + index("0123456789abcdef", substr($1, 2, 1)) - 17
               printf(n < 128 ? "%c" : "\\x%s", n < 128 ? n : $1) }'
 }

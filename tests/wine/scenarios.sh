@@ -216,7 +216,7 @@ scenario_wizard() {
   drive run "" "${steps[@]}"
   end_scenario
   check_run run 0 shown
-  check "box" "$(box_texts run)" "$(table_text 5008)"
+  check "box" "$(box_texts run)" "$(tool_text 5008)"
   check_exceptions '*'
   check_file_and_printer_sharing Enabled
   check_no_restart_request run
@@ -228,7 +228,7 @@ scenario_wizard() {
   drive run "" "${steps[@]}"
   end_scenario
   check_run run 0 shown
-  check "box" "$(box_texts run)" "$(table_text 5010)"
+  check "box" "$(box_texts run)" "$(tool_text 5010)"
   check_exceptions LocalSubNet
   check "staging copies" "$(staging_copies)" ZAMWTQNT.000
   check_no_restart_request run
@@ -255,7 +255,7 @@ scenario_removal() {
     end_scenario
     check_run setup 0 none
     check_run run 0 shown
-    check "box" "$(box_texts run)" "$(table_text 5009)"
+    check "box" "$(box_texts run)" "$(tool_text 5009)"
     check_exceptions -
     check_file_and_printer_sharing "$ports"
     scenario_done
@@ -291,7 +291,7 @@ scenario_prechecks() {
     fi
     end_scenario
     check_run run "$code" "$([ "$box" = none ] && echo none || echo shown)"
-    [ "$box" = none ] || check "box" "$(box_texts run)" "$(table_text "$box")"
+    [ "$box" = none ] || check "box" "$(box_texts run)" "$(tool_text "$box")"
     check_exceptions -
     scenario_done
   done
@@ -324,9 +324,6 @@ TEMPLATE=$WORK/template
 trap stop_wineserver EXIT
 started=$SECONDS
 "$ROOT/testbed/wine/make-testbed-prefix.sh" "$TEMPLATE" --win32-build "$WIN32_BUILD"
-# A read-me long enough to scroll, in code page 932 with CR LF.
-for line in $(seq 1 80); do printf '第%d項 Kestrovane の設定について。\r\n' "$line"; done |
-  iconv -f UTF-8 -t CP932 >"$WORK/Readme.txt"
 echo "template prefix: $((SECONDS - started)) s"
 
 not_run=()
