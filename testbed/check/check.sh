@@ -101,25 +101,9 @@ root=$(cd "$here/../.." && pwd)
 wine_dir=$root/testbed/wine
 . "$wine_dir/env.sh"
 
-usage() {
-  echo "usage: $0 --win32-build DIR --work DIR" >&2
-  exit 1
-}
-win32_build= work=
-while [ $# -gt 0 ]; do
-  case $1 in
-    --win32-build) [ $# -ge 2 ] || usage; win32_build=$2; shift 2 ;;
-    --work) [ $# -ge 2 ] || usage; work=$2; shift 2 ;;
-    *) usage ;;
-  esac
-done
-[ -n "$win32_build" ] && [ -n "$work" ] || usage
-
+parse_test_options "$@"
 require_wine_test_tools "test bed check"
-for driver in fwdriver suitedriver; do
-  [ -f "$win32_build/testbed/check/$driver.exe" ] ||
-    cannot_run "test bed check" "no win32 build in $win32_build (cmake --preset win32 && cmake --build --preset win32)"
-done
+require_win32_files "test bed check" testbed/check/fwdriver.exe testbed/check/suitedriver.exe
 
 rm -rf "$work"
 mkdir -p "$work"

@@ -36,6 +36,34 @@ require_wine_test_tools() {  # TEST
   command -v mscompress >/dev/null || cannot_run "$1" "mscompress is not installed"
 }
 
+# The options of a Wine test: --win32-build DIR (the win32 preset's build
+# tree) and --work DIR. Sets win32_build and work, or ends with the usage.
+parse_test_options() {
+  win32_build= work=
+  while [ $# -gt 0 ]; do
+    case $1 in
+      --win32-build) [ $# -ge 2 ] || test_usage; win32_build=$2; shift 2 ;;
+      --work) [ $# -ge 2 ] || test_usage; work=$2; shift 2 ;;
+      *) test_usage ;;
+    esac
+  done
+  [ -n "$win32_build" ] && [ -n "$work" ] || test_usage
+}
+test_usage() {
+  echo "usage: $0 --win32-build DIR --work DIR" >&2
+  exit 1
+}
+
+# Ends the test unless the win32 build holds every FILE (paths below it).
+require_win32_files() {  # TEST FILE...
+  local test=$1 file
+  shift
+  for file in "$@"; do
+    [ -f "$win32_build/$file" ] ||
+      cannot_run "$test" "no $win32_build/$file (cmake --preset win32 && cmake --build --preset win32)"
+  done
+}
+
 # The tool's text ID as strings.rc writes it ("\n" for a line feed), which
 # is how the UI driver prints a message box's text.
 tool_text() {  # ID

@@ -27,29 +27,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 . "$root/testbed/wine/env.sh"
 
-usage() {
-  echo "usage: $0 --win32-build DIR --work DIR" >&2
-  exit 1
-}
-win32_build= work=
-while [ $# -gt 0 ]; do
-  case $1 in
-    --win32-build) win32_build=${2:-}; shift 2 || usage ;;
-    --work) work=${2:-}; shift 2 || usage ;;
-    *) usage ;;
-  esac
-done
-[ -n "$win32_build" ] && [ -n "$work" ] || usage
+parse_test_options "$@"
 program=$win32_build/KV_UPDAT.EXE
-
-cannot_run() {
-  echo "smoke test cannot run: $1" >&2
-  if [ -n "${CI:-}" ]; then exit 1; fi
-  exit 77
-}
-wine_available || cannot_run "wine is not installed (tools/install-deps.sh)"
-japanese_locale_available || cannot_run "the ja_JP.UTF-8 locale is missing (tools/install-deps.sh)"
-[ -f "$program" ] || cannot_run "no $program (cmake --preset win32 && cmake --build --preset win32)"
+wine_available || cannot_run "smoke test" "wine is not installed (tools/install-deps.sh)"
+japanese_locale_available || cannot_run "smoke test" "the ja_JP.UTF-8 locale is missing (tools/install-deps.sh)"
+require_win32_files "smoke test" KV_UPDAT.EXE
 
 rm -rf "$work"
 mkdir -p "$work"

@@ -29,25 +29,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 . "$root/testbed/wine/env.sh"
 
-usage() {
-  echo "usage: $0 --win32-build DIR --work DIR" >&2
-  exit 1
-}
-win32_build= work=
-while [ $# -gt 0 ]; do
-  case $1 in
-    --win32-build) [ $# -ge 2 ] || usage; win32_build=$2; shift 2 ;;
-    --work) [ $# -ge 2 ] || usage; work=$2; shift 2 ;;
-    *) usage ;;
-  esac
-done
-[ -n "$win32_build" ] && [ -n "$work" ] || usage
-
+parse_test_options "$@"
 require_wine_test_tools "wizard test"
-for file in KV_UPDAT.EXE testbed/driver/uidriver.exe; do
-  [ -f "$win32_build/$file" ] ||
-    cannot_run "wizard test" "no $win32_build/$file (cmake --preset win32 && cmake --build --preset win32)"
-done
+require_win32_files "wizard test" KV_UPDAT.EXE testbed/driver/uidriver.exe
 
 rm -rf "$work"
 mkdir -p "$work"
