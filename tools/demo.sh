@@ -92,7 +92,7 @@ tool_dir=$WINEPREFIX/drive_c/kv
 mkdir -p "$tool_dir"
 cp -p build/win32/KV_UPDAT.EXE "$WINEPREFIX"/drive_c/testbed/shipped/newer/* "$tool_dir/"
 # The wizard shows the read-me of its current directory, in the code page.
-iconv -f UTF-8 -t CP932 tools/demo/wizard-readme.txt | LC_ALL=C sed 's/$/\r/' >"$tool_dir/Readme.txt"
+cp testbed/shipped/Readme.txt "$tool_dir/Readme.txt"  # code page 932, CR LF, as the tool reads it
 for file in ZAMPUX.DL_ ZAMWTQNT.EX_; do
   printf '%s\t%s\n' "$file" "$(testbed/wine/inspect.sh "$WINEPREFIX" version "C:\\kv\\$file")"
 done >"$run/shipped"
