@@ -29,7 +29,7 @@ fi
 # The win32 build comes first: the host tests compare with its probe.
 for preset in win32 host; do
   echo "== $preset: configure and build"
-  cmake --preset "$preset" --log-level=WARNING >/dev/null
+  cmake --preset "$preset" --log-level=WARNING -DKV_WARNINGS_AS_ERRORS=ON >/dev/null
   cmake --build --preset "$preset"
 done
 
