@@ -39,11 +39,13 @@ TEST_F(WinsimMachineTest, VersionStructureOfAnUnknownSizeIsRefused) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 }
 
-// The directories and the module's name as they fit are what every test of
-// the tool relies on; these are the buffers too small for them.
-TEST_F(WinsimMachineTest, DirectoriesAndModuleNameInSmallBuffers) {
+// The directories are what every test of the tool relies on; these are the
+// program's own name and buffers too small.
+TEST_F(WinsimMachineTest, DirectoriesAndModuleName) {
   char buffer[MAX_PATH];
   EXPECT_EQ(GetWindowsDirectoryA(buffer, 5), 11u);  // the size needed
+  EXPECT_EQ(GetModuleFileNameA(nullptr, buffer, MAX_PATH), 22u);
+  EXPECT_STREQ(buffer, "C:\\KVTOOL\\KV_UPDAT.EXE");
   // Windows XP cuts a long name to the buffer and does not terminate it.
   char small[6] = {'#', '#', '#', '#', '#', '#'};
   EXPECT_EQ(GetModuleFileNameA(nullptr, small, 5), 5u);
