@@ -64,7 +64,8 @@ TEST_F(WinsimUiTest, TextFollowsTheSimulatedCodePage) {
 
 // ADVAPI32.DLL loaded with the program, found by a bare name and its system
 // path, and a module that is not loaded are compared with Wine by the
-// probe's token and strings groups; Wine cannot show a planted copy ignored.
+// probe's token and strings groups; that a planted copy is ignored, Wine
+// cannot show.
 TEST_F(WinsimUiTest, ModuleHandles) {
   const HMODULE advapi32 = GetModuleHandleA("ADVAPI32.DLL");
   ASSERT_NE(advapi32, nullptr);
