@@ -41,18 +41,12 @@ class WinsimSessionTest : public SimTest {
   FreeFn free_ = nullptr;
 };
 
-TEST_F(WinsimSessionTest, SessionsAndUserNames) {
+// The sessions listed and their states are UserSessionsTest's, through the
+// tool; Wine answers a user name for any session id, Windows does not.
+TEST_F(WinsimSessionTest, UserNames) {
   winsim::SetSessions({{0, "Console", WTSActive, "Administrator"},
                        {1, "", WTSDisconnected, "hanako"},
                        {65536, "RDP-Tcp", WTSListen, ""}});
-  PWTS_SESSION_INFOA sessions = nullptr;
-  DWORD count = 0;
-  ASSERT_TRUE(enumerate_(WTS_CURRENT_SERVER_HANDLE, 0, 1, &sessions, &count));
-  ASSERT_EQ(count, 3u);
-  EXPECT_EQ(sessions[1].State, WTSDisconnected);
-  EXPECT_STREQ(sessions[2].pWinStationName, "RDP-Tcp");
-  free_(sessions);
-
   struct Row {
     DWORD session;
     const char* user;  // null: the query fails
@@ -88,12 +82,6 @@ TEST_F(WinsimSessionTest, HandlesAndMemoryStayOpenUntilGivenBack) {
   EXPECT_EQ(winsim::OpenResources().size(), 1u) << "only the module remains";
   EXPECT_FALSE(enumerate_(server, 0, 1, &sessions, &count));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-
-  // A fault can name the session whose query fails.
-  winsim::InjectFault("WTSQuerySessionInformationA", ERROR_NOT_ENOUGH_MEMORY, "65536");
-  EXPECT_FALSE(query_(WTS_CURRENT_SERVER_HANDLE, 65536, WTSUserName, &user, &bytes));
-  ASSERT_TRUE(query_(WTS_CURRENT_SERVER_HANDLE, 0, WTSUserName, &user, &bytes));
-  free_(user);
 }
 
 TEST_F(WinsimSessionTest, BareNameReachesACopyPlantedBesideTheTool) {
