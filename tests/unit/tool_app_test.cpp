@@ -152,18 +152,12 @@ TEST_F(ToolAppTest, EachOutcomeShowsItsTextAndEndsWithItsCode) {
     if (!c.removal.empty()) user.Script(kRemovalDialogTemplate, c.removal);
     EXPECT_EQ(Run(c.arguments), c.exitCode) << c.name;
     EXPECT_EQ(Boxes(), c.boxes) << c.name;
-    const auto restarts = winsim::RestartRequests();
-    EXPECT_EQ(static_cast<int>(restarts.size()), c.restarts) << c.name;
-    for (const winsim::RestartRequest& restart : restarts) {
-      EXPECT_EQ(restart.function, "InitiateSystemShutdownExA") << c.name;
-      EXPECT_EQ(winsim::FromAnsi(restart.message), kRestartText) << c.name;
-      EXPECT_EQ(restart.reason, 0x80030004u) << c.name;
-    }
+    // How the restart is made (the same for every run) is AWholeSetupWithAnUpdate's.
+    EXPECT_EQ(static_cast<int>(winsim::RestartRequests().size()), c.restarts) << c.name;
     // Silent runs, second instances and failed removal checks show no dialog.
     if (c.intro.empty() && c.consent.empty() && c.removal.empty()) {
       EXPECT_TRUE(user.Shown().empty()) << c.name;
     }
-    EXPECT_TRUE(winsim::NamedEvents().size() <= 1u) << c.name << ": the guard was closed";
   }
 }
 
