@@ -1,9 +1,9 @@
-// The introduction and consent dialogs as a user meets them: what is enabled
-// when, what scrolling the read-me does, and how each dialog ends.
+// The consent dialog as a user meets it: what is enabled when, what scrolling
+// the read-me does, and how it ends. The introduction, a plain dialog, is met
+// in ToolAppTest's runs.
 #include "dialog_fixture.h"
 #include "ui/consent_dialog.h"
 #include "ui/dialog_ids.h"
-#include "ui/intro_dialog.h"
 
 namespace {
 
@@ -103,22 +103,6 @@ TEST_F(ConsentDialogTest, AgreeFollowsTheScrollRuleAndOkTheRadioButtons) {
     EXPECT_EQ(end.at(kScopeAnyCheckBox).enabled, c.scope) << c.name;
     EXPECT_EQ(end.at(kScopeAnyCheckBox).checked, c.scopeChecked) << c.name;
   }
-}
-
-TEST_F(ConsentDialogTest, TheIntroductionIsAPlainDialog) {
-  const struct {
-    UserAction action;
-    INT_PTR result;
-  } cases[] = {
-      {PressOk(), IDOK},         {PressEnter(), IDOK},     {Click(IDCANCEL), IDCANCEL},
-      {PressEsc(), IDCANCEL},    {PressAltF4(), IDCANCEL}, {ClickCloseBox(), IDCANCEL},
-  };
-  for (const auto& c : cases) {
-    IntroDialog intro;
-    user.Script(kIntroDialogTemplate, {c.action});
-    EXPECT_EQ(user.RunModal(kIntroDialogTemplate, intro), c.result) << c.action.Describe();
-  }
-  EXPECT_EQ(user.Shown().size(), std::size(cases));
 }
 
 }  // namespace
