@@ -49,32 +49,25 @@ class FirewallPolicyTest : public SimTest {
   }
 };
 
-// ---- COM on the calling thread ----------------------------------------------
-
-TEST_F(FirewallPolicyTest, FailedCoInitializeIsNeverBalanced) {
-  // The thread was initialised by someone else; a failed initialisation of
-  // ours must not take theirs away.
+// On a thread that someone else initialised, an operation's own
+// CoInitialize gives S_FALSE and is balanced, and a failed one is not: the
+// thread stays initialised either way.
+TEST_F(FirewallPolicyTest, TheCallersApartmentStays) {
   ASSERT_EQ(CoInitialize(nullptr), S_OK);
+  EXPECT_EQ(ProbeFirewallPolicy(), S_OK);
+  EXPECT_EQ(Count("CoUninitialize"), 1u);
+  EXPECT_EQ(winsim::ComInitCount(), 1);
+
   winsim::InjectFault("CoInitialize", E_OUTOFMEMORY);
   winsim::ClearCallLog();
   kv::Bstr path = Text(u"C:\\Apps\\Panel.exe");
-
   EXPECT_EQ(ProbeFirewallPolicy(), E_OUTOFMEMORY);
   EXPECT_EQ(Authorize(NET_FW_PROFILE_DOMAIN, NET_FW_SCOPE_ALL, 1), E_OUTOFMEMORY);
   EXPECT_EQ(RemoveAuthorizedApplication(NET_FW_PROFILE_DOMAIN, path.get()), E_OUTOFMEMORY);
   EXPECT_EQ(SetFirewallService(NET_FW_PROFILE_DOMAIN, NET_FW_SERVICE_FILE_AND_PRINT, 1), E_OUTOFMEMORY);
   EXPECT_EQ(IsApplicationListed(NET_FW_PROFILE_DOMAIN, path.get()), 0);
-
   // Nothing but the five attempts to initialise.
   EXPECT_EQ(Trace(), std::vector<std::string>(5, "CoInitialize"));
-  EXPECT_EQ(winsim::ComInitCount(), 1);
-  CoUninitialize();
-}
-
-TEST_F(FirewallPolicyTest, InitialisedThreadStaysInitialised) {
-  ASSERT_EQ(CoInitialize(nullptr), S_OK);
-  EXPECT_EQ(ProbeFirewallPolicy(), S_OK);  // its own CoInitialize gave S_FALSE
-  EXPECT_EQ(Count("CoUninitialize"), 1u);
   EXPECT_EQ(winsim::ComInitCount(), 1);
   CoUninitialize();
 }
