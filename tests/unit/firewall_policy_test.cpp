@@ -180,7 +180,6 @@ TEST_F(FirewallPolicyTest, AuthorizeFailureAtEachStep) {
     const char* match;
     bool existing;
   } steps[] = {
-      {"CoInitialize", "", false},
       {"CoCreateInstance", "304CE942", false},
       {"INetFwMgr::get_LocalPolicy", "", false},
       {"INetFwPolicy::GetProfileByType", "", false},
