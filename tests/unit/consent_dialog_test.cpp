@@ -1,9 +1,9 @@
-// The introduction and consent dialogs as a user meets them: what is enabled
-// when, what scrolling the read-me does, and how each dialog ends.
+// The consent dialog as a user meets it: what is enabled when, what scrolling
+// the read-me does, and how it ends. The introduction, a plain dialog, is met
+// in ToolAppTest's runs.
 #include "dialog_fixture.h"
 #include "ui/consent_dialog.h"
 #include "ui/dialog_ids.h"
-#include "ui/intro_dialog.h"
 
 namespace {
 
@@ -72,6 +72,10 @@ TEST_F(ConsentDialogTest, AgreeFollowsTheScrollRuleAndOkTheRadioButtons) {
       {"agree enables the scope box", 40, false,
        {ScrollReadmeToEnd(ScrollWay::Notification), Click(kAgreeButton), PressEsc()},
        true, true, true, false, IDCANCEL},
+      {"scope ticked, then disagree", 40, false,
+       {ScrollReadmeToEnd(ScrollWay::Notification), Click(kAgreeButton), Click(kScopeAnyCheckBox),
+        Click(kDisagreeButton), PressEsc()},
+       true, true, false, false, IDCANCEL},
       {"scope ticked, disagree, agree again", 40, false,
        {ScrollReadmeToEnd(ScrollWay::ScrollBar), Click(kAgreeButton), Click(kScopeAnyCheckBox),
         Click(kDisagreeButton), Click(kAgreeButton), PressEsc()},
@@ -99,37 +103,6 @@ TEST_F(ConsentDialogTest, AgreeFollowsTheScrollRuleAndOkTheRadioButtons) {
     EXPECT_EQ(end.at(kScopeAnyCheckBox).enabled, c.scope) << c.name;
     EXPECT_EQ(end.at(kScopeAnyCheckBox).checked, c.scopeChecked) << c.name;
   }
-}
-
-TEST_F(ConsentDialogTest, DisagreeClearsAndDisablesTheScopeBox) {
-  WriteReadme(40);
-  const DialogRecord& run = Run({ScrollReadmeToEnd(ScrollWay::Notification), Click(kAgreeButton),
-                                 Click(kScopeAnyCheckBox), Click(kDisagreeButton), PressEsc()});
-  ASSERT_EQ(run.steps.size(), 5u);
-  EXPECT_TRUE(run.steps[2].controls.at(kScopeAnyCheckBox).checked);
-  const ControlState afterDisagree = run.steps[3].controls.at(kScopeAnyCheckBox);
-  EXPECT_FALSE(afterDisagree.checked);
-  EXPECT_FALSE(afterDisagree.enabled);
-  EXPECT_FALSE(run.steps[3].controls.at(kAgreeButton).checked);
-  EXPECT_TRUE(run.steps[3].controls.at(kDisagreeButton).checked);
-  EXPECT_EQ(dialog.agreeChoice, 1);
-  EXPECT_EQ(dialog.scopeAnyChecked, FALSE);
-}
-
-TEST_F(ConsentDialogTest, TheIntroductionIsAPlainDialog) {
-  const struct {
-    UserAction action;
-    INT_PTR result;
-  } cases[] = {
-      {PressOk(), IDOK},         {PressEnter(), IDOK},     {Click(IDCANCEL), IDCANCEL},
-      {PressEsc(), IDCANCEL},    {PressAltF4(), IDCANCEL}, {ClickCloseBox(), IDCANCEL},
-  };
-  for (const auto& c : cases) {
-    IntroDialog intro;
-    user.Script(kIntroDialogTemplate, {c.action});
-    EXPECT_EQ(user.RunModal(kIntroDialogTemplate, intro), c.result) << c.action.Describe();
-  }
-  EXPECT_EQ(user.Shown().size(), std::size(cases));
 }
 
 }  // namespace

@@ -103,18 +103,4 @@ TEST_F(FileOpsTest, NumberedNamesReplaceTheExtensionBesideTheFile) {
   }
 }
 
-TEST_F(FileOpsTest, NoNumberedNameWhenAllAreTaken) {
-  for (int n = 0; n < 1000; ++n) {
-    char ext[8];
-    std::snprintf(ext, sizeof ext, "%03d", n);
-    winsim::AddFile(std::string("C:\\d\\F.") + ext, "x");
-  }
-  std::string name = "stale";
-  EXPECT_FALSE(MakeNumberedName("C:\\d\\F.DLL", name));
-  EXPECT_EQ(name, "");
-  winsim::AddFile("C:\\e\\F.999", "x");
-  ASSERT_TRUE(MakeNumberedName("C:\\e\\F.DLL", name));
-  EXPECT_EQ(name, "C:\\e\\F.000");
-}
-
 }  // namespace

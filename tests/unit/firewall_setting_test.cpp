@@ -62,25 +62,17 @@ class FirewallSettingTest : public SimTest {
 
 // ---- AddSuiteExceptions ----------------------------------------------------
 
-TEST_F(FirewallSettingTest, AddMakesTheSixChangesInOrder) {
-  EXPECT_EQ(setting.AddSuiteExceptions(), 0);
-  const std::vector<std::string> expected = {
-      PanelPath() + "/DOMAIN", PanelPath() + "/STANDARD", ServerPath() + "/DOMAIN",
-      ServerPath() + "/STANDARD", "F&P/DOMAIN", "F&P/STANDARD"};
-  EXPECT_EQ(Targets(), expected);
-  for (NET_FW_PROFILE_TYPE profile : kProfiles) {
-    ExpectAuthorized(profile, PanelPath(), "Kestrovane", NET_FW_SCOPE_LOCAL_SUBNET);
-    ExpectAuthorized(profile, ServerPath(), "ZAM Network Printer Status Server", NET_FW_SCOPE_LOCAL_SUBNET);
-    ExpectSharingOpen(profile);
-  }
-}
-
-TEST_F(FirewallSettingTest, ScopeChoiceAppliesToTheProgramsOnly) {
+// Both programs in both profiles, then File and Printer Sharing, open to all
+// whatever the scope chosen for the programs.
+TEST_F(FirewallSettingTest, AddMakesTheSixChangesInOrderWithTheScopeChosen) {
+  const std::vector<std::string> order = {PanelPath() + "/DOMAIN",  PanelPath() + "/STANDARD", ServerPath() + "/DOMAIN",
+                                          ServerPath() + "/STANDARD", "F&P/DOMAIN",             "F&P/STANDARD"};
   for (BOOL choice : {1, -1, 0}) {
     FreshMachine();
     SCOPED_TRACE(choice);
     setting.SetScopeAny(choice);
     EXPECT_EQ(setting.AddSuiteExceptions(), 0);
+    EXPECT_EQ(Targets(), order);
     const NET_FW_SCOPE scope = choice ? NET_FW_SCOPE_ALL : NET_FW_SCOPE_LOCAL_SUBNET;
     for (NET_FW_PROFILE_TYPE profile : kProfiles) {
       ExpectAuthorized(profile, PanelPath(), "Kestrovane", scope);
@@ -163,38 +155,40 @@ TEST_F(FirewallSettingTest, DoubleByteWindowsDirectory) {
 
 // ---- HasSuiteExceptions ----------------------------------------------------
 
-TEST_F(FirewallSettingTest, NothingListedAsksAllFourQuestions) {
-  winsim::SeedFirewallService(NET_FW_PROFILE_DOMAIN, NET_FW_SERVICE_FILE_AND_PRINT, {true, NET_FW_SCOPE_ALL});
-  EXPECT_EQ(setting.HasSuiteExceptions(), 0);  // File and Printer Sharing does not count
-  const std::vector<std::string> expected = {PanelPath() + "/DOMAIN", PanelPath() + "/STANDARD",
-                                             ServerPath() + "/DOMAIN", ServerPath() + "/STANDARD"};
-  EXPECT_EQ(Targets(), expected);
-}
-
-TEST_F(FirewallSettingTest, OneListingIsEnough) {
-  winsim::SeedFirewallApp(NET_FW_PROFILE_STANDARD,
-                          {"Server", ServerPath(), NET_FW_IP_VERSION_ANY, NET_FW_SCOPE_ALL, "", true});
-  EXPECT_EQ(setting.HasSuiteExceptions(), 1);
-
-  // A disabled entry is still an exception; both profiles are asked, then
-  // the second row is not looked at.
-  FreshMachine();
-  winsim::SeedFirewallApp(NET_FW_PROFILE_DOMAIN,
-                          {"Kestrovane", PanelPath(), NET_FW_IP_VERSION_ANY, NET_FW_SCOPE_ALL, "", false});
-  EXPECT_EQ(setting.HasSuiteExceptions(), 1);
-  const std::vector<std::string> expected = {PanelPath() + "/DOMAIN", PanelPath() + "/STANDARD"};
-  EXPECT_EQ(Targets(), expected);
-}
-
-TEST_F(FirewallSettingTest, UnreachableOrUnconvertibleCountsAsNotListed) {
-  SeedSuite();
-  winsim::SetFirewallInstalled(false);
-  EXPECT_EQ(setting.HasSuiteExceptions(), 0);
-  winsim::SetFirewallInstalled(true);
-  winsim::InjectFault("SysAllocStringLen", E_OUTOFMEMORY, "", 0, 1);  // row 1 only
-  EXPECT_EQ(setting.HasSuiteExceptions(), 1);
-  winsim::InjectFault("SysAllocStringLen", E_OUTOFMEMORY);  // every row
-  EXPECT_EQ(setting.HasSuiteExceptions(), 0);
+// Both profiles are asked for a row, and a listed row ends the search; only
+// presence counts, not File and Printer Sharing. A firewall that cannot be
+// opened, or a row that cannot be converted, counts as not listed.
+TEST_F(FirewallSettingTest, HasAsksRowByRowUntilOneIsListed) {
+  using Arrange = void (*)();
+  const struct {
+    const char* name;
+    Arrange arrange;
+    BOOL result;
+    const char* rowsAsked;  // the rows whose path was looked up, in both profiles
+  } cases[] = {
+      {"nothing listed, sharing on",
+       [] { winsim::SeedFirewallService(NET_FW_PROFILE_DOMAIN, NET_FW_SERVICE_FILE_AND_PRINT, {true, NET_FW_SCOPE_ALL}); },
+       0, "12"},
+      {"row 2 in the standard profile only",
+       [] { winsim::SeedFirewallApp(NET_FW_PROFILE_STANDARD, {"Server", ServerPath(), NET_FW_IP_VERSION_ANY, NET_FW_SCOPE_ALL, "", true}); },
+       1, "12"},
+      {"row 1 disabled in the domain profile",
+       [] { winsim::SeedFirewallApp(NET_FW_PROFILE_DOMAIN, {"Kestrovane", PanelPath(), NET_FW_IP_VERSION_ANY, NET_FW_SCOPE_ALL, "", false}); },
+       1, "1"},
+      {"firewall missing", [] { SeedSuite(); winsim::SetFirewallInstalled(false); }, 0, ""},
+      {"row 1 unconvertible", [] { SeedSuite(); winsim::InjectFault("SysAllocStringLen", E_OUTOFMEMORY, "", 0, 1); }, 1, "2"},
+      {"no row convertible", [] { SeedSuite(); winsim::InjectFault("SysAllocStringLen", E_OUTOFMEMORY); }, 0, ""},
+  };
+  for (const auto& c : cases) {
+    FreshMachine();
+    SCOPED_TRACE(c.name);
+    c.arrange();
+    EXPECT_EQ(setting.HasSuiteExceptions(), c.result);
+    std::vector<std::string> asked;
+    for (const char* row = c.rowsAsked; *row; ++row)
+      for (const char* profile : {"/DOMAIN", "/STANDARD"}) asked.push_back((*row == '1' ? PanelPath() : ServerPath()) + profile);
+    EXPECT_EQ(Targets(), asked);
+  }
 }
 
 // ---- RemoveSuiteExceptions -------------------------------------------------
@@ -210,25 +204,7 @@ TEST_F(FirewallSettingTest, RemoveLeavesOtherProgramsAndSharing) {
   EXPECT_EQ(winsim::FirewallApps(NET_FW_PROFILE_DOMAIN).size(), 1u);
   EXPECT_TRUE(winsim::FirewallApps(NET_FW_PROFILE_STANDARD).empty());
   EXPECT_TRUE(winsim::FirewallServiceState(NET_FW_PROFILE_DOMAIN, NET_FW_SERVICE_FILE_AND_PRINT).enabled);
-}
-
-TEST_F(FirewallSettingTest, RemoveWhenNothingIsListed) {
-  EXPECT_EQ(setting.RemoveSuiteExceptions(), 0);
-  EXPECT_TRUE(winsim::CallsTo("INetFwAuthorizedApplications::Remove").empty());
-}
-
-TEST_F(FirewallSettingTest, RemoveCanSwitchSharingOff) {
-  SeedSuite();
-  for (NET_FW_PROFILE_TYPE profile : kProfiles)
-    winsim::SeedFirewallService(profile, NET_FW_SERVICE_FILE_AND_PRINT, {true, NET_FW_SCOPE_ALL});
-  setting.SetDisableFileAndPrintSharing(1);
-  EXPECT_EQ(setting.RemoveSuiteExceptions(), 0);
-  for (NET_FW_PROFILE_TYPE profile : kProfiles) {
-    const auto state = winsim::FirewallServiceState(profile, NET_FW_SERVICE_FILE_AND_PRINT);
-    EXPECT_FALSE(state.enabled);
-    EXPECT_EQ(state.scope, NET_FW_SCOPE_ALL);  // switching off keeps the scope
-    EXPECT_TRUE(winsim::FirewallApps(profile).empty());
-  }
+  EXPECT_EQ(setting.RemoveSuiteExceptions(), 0) << "absent entries count as removed";
 }
 
 TEST_F(FirewallSettingTest, RemoveTriesEverythingAfterAFailure) {

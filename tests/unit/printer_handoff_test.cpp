@@ -12,16 +12,21 @@ class PrinterHandOffTest : public SuiteTest {
  protected:
   void SetUp() override {
     SuiteTest::SetUp();
+    Arrange(true, true);
+  }
+  void Arrange(bool printers, bool panel) {
     AddModel("LP-1", true);
     AddModel("LP-2", false);  // a model without status variables
     AddModel("LP-3", true);
-    winsim::AddPrinter("Office A", "ZAM LP-1");
-    winsim::AddPrinter("Shop", "ZAM LP-3");
-    winsim::AddPrinter("Office B", "ZAM LP-1");
-    winsim::AddPrinter("Plain", "ZAM LP-2");
-    winsim::AddPrinter("Lower", "ZAM lp-1");  // differs only in case
-    winsim::AddPrinter("Other", "Generic Text");
-    OpenPanel();
+    if (printers) {
+      winsim::AddPrinter("Office A", "ZAM LP-1");
+      winsim::AddPrinter("Shop", "ZAM LP-3");
+      winsim::AddPrinter("Office B", "ZAM LP-1");
+      winsim::AddPrinter("Plain", "ZAM LP-2");
+      winsim::AddPrinter("Lower", "ZAM lp-1");  // differs only in case
+      winsim::AddPrinter("Other", "Generic Text");
+    }
+    if (panel) OpenPanel();
   }
   static void AddModel(const std::string& model, bool statusVariables) {
     winsim::AddRegistryKey(HKEY_LOCAL_MACHINE, std::string(kModels) + "\\" + model + (statusVariables ? "\\Status Variables" : ""));
@@ -66,46 +71,37 @@ TEST_F(PrinterHandOffTest, APrinterThatCannotBeOpenedIsSkipped) {
   EXPECT_EQ(winsim::CallsTo("CloseManager").size(), 2u);
 }
 
-TEST_F(PrinterHandOffTest, WithoutThePanelNothingIsDone) {
-  FreshMachine();
-  AddModel("LP-1", true);
-  winsim::AddPrinter("Office A", "ZAM LP-1");
-  EXPECT_EQ(HandOff(), 0u);
-  EXPECT_TRUE(winsim::CallsTo("LoadLibraryA").empty());
-  EXPECT_TRUE(winsim::CallsTo("RegOpenKeyExA").empty());
-}
-
-// The pause is taken whenever the library loaded, even when nothing could
-// be handed over; without the library there is no pause.
-TEST_F(PrinterHandOffTest, ThePauseFollowsTheLibrary) {
+// Without the panel nothing is done. Otherwise the pause is taken whenever
+// the library loaded, even when nothing could be handed over; without the
+// library there is no pause.
+TEST_F(PrinterHandOffTest, ThePauseFollowsThePanelAndTheLibrary) {
+  const auto nothing = [] {};
   const struct {
     const char* name;
+    bool panel, printers;
     void (*arrange)();
     uint64_t elapsedMs;
   } cases[] = {
-      {"no library", [] { winsim::SetModulePresent("zamgik.dll", false); }, 0},
-      {"no OpenManagerExA", [] { winsim::SetExportPresent("zamgik.dll", "OpenManagerExA", false); }, 5000},
-      {"no UpdatePrinterStatusA", [] { winsim::SetExportPresent("zamgik.dll", "UpdatePrinterStatusA", false); }, 5000},
-      {"no CloseManager", [] { winsim::SetExportPresent("zamgik.dll", "CloseManager", false); }, 5000},
-      {"printers cannot be listed", [] { winsim::InjectFault("EnumPrintersA", ERROR_ACCESS_DENIED); }, 5000},
-      {"models cannot be listed", [] { winsim::SetAdministrator(false); }, 5000},
+      {"panel not running", false, true, nothing, 0},
+      {"no library", true, true, [] { winsim::SetModulePresent("zamgik.dll", false); }, 0},
+      {"no OpenManagerExA", true, true, [] { winsim::SetExportPresent("zamgik.dll", "OpenManagerExA", false); }, 5000},
+      {"no UpdatePrinterStatusA", true, true,
+       [] { winsim::SetExportPresent("zamgik.dll", "UpdatePrinterStatusA", false); }, 5000},
+      {"no CloseManager", true, true, [] { winsim::SetExportPresent("zamgik.dll", "CloseManager", false); }, 5000},
+      {"no local printers", true, false, nothing, 5000},
+      {"printers cannot be listed", true, true, [] { winsim::InjectFault("EnumPrintersA", ERROR_ACCESS_DENIED); }, 5000},
+      {"models cannot be listed", true, true, [] { winsim::SetAdministrator(false); }, 5000},
   };
   for (const auto& c : cases) {
     FreshMachine();
-    SetUp();
+    Arrange(c.printers, c.panel);
     c.arrange();
     EXPECT_EQ(HandOff(), c.elapsedMs) << c.name;
     EXPECT_TRUE(winsim::StatusUpdates().empty()) << c.name;
     EXPECT_TRUE(winsim::CallsTo("OpenManagerExA").empty()) << c.name;
+    EXPECT_EQ(winsim::CallsTo("LoadLibraryA").empty(), !c.panel) << c.name;
+    EXPECT_EQ(winsim::CallsTo("RegOpenKeyExA").empty(), !c.panel) << c.name;
   }
-}
-
-TEST_F(PrinterHandOffTest, NoLocalPrinters) {
-  FreshMachine();
-  AddModel("LP-1", true);
-  OpenPanel();
-  EXPECT_EQ(HandOff(), 5000u);
-  EXPECT_TRUE(winsim::CallsTo("OpenManagerExA").empty());
 }
 
 }  // namespace
