@@ -231,24 +231,16 @@ std::vector<XmlElement> XmlElements(const std::string& xml, const std::string& n
 
 std::string Utf8(const std::u16string& text) {
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t cp = text[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  for (const char16_t unit : text) {  // each unit on its own: the tool's texts need no surrogates
+    if (unit < 0x80) {
+      out.push_back(static_cast<char>(unit));
+    } else if (unit < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+      out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
     } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
     }
   }
   return out;

@@ -97,7 +97,7 @@ struct XmlElement {
 };
 std::vector<XmlElement> XmlElements(const std::string& xml, const std::string& name);
 
-// UTF-16 as UTF-8, for messages.
+// UTF-16 as UTF-8, for messages (a surrogate pair comes out as two characters).
 std::string Utf8(const std::u16string& text);
 
 }  // namespace kvtest
