@@ -148,15 +148,15 @@ std::vector<uint8_t> BuildImage(const std::vector<uint8_t>* rsrc) {
   out.Zeros(0x3C - out.size());
   out.U32(kPeOffset);
 
-  // Signature and IMAGE_FILE_HEADER
-  out.U32(0x00004550);  // "PE\0\0"
-  out.U16(0x014C);      // Machine: i386
+  // "PE\0\0" and IMAGE_FILE_HEADER: i386, the sections, a time in 2005, no
+  // symbols, the optional header's size, EXECUTABLE_IMAGE | RELOCS_STRIPPED |
+  // LINE/LOCAL_SYMS_STRIPPED | 32BIT_MACHINE.
+  out.U32(0x00004550);
+  out.U16(0x014C);
   out.U16(sections);
-  out.U32(0x42000000);  // TimeDateStamp (2005)
-  out.U32(0);           // PointerToSymbolTable
-  out.U32(0);           // NumberOfSymbols
-  out.U16(0xE0);        // SizeOfOptionalHeader
-  out.U16(0x010F);      // EXECUTABLE_IMAGE | RELOCS_STRIPPED | LINE/LOCAL_SYMS_STRIPPED | 32BIT_MACHINE
+  for (uint32_t v : {0x42000000u, 0u, 0u}) out.U32(v);
+  out.U16(0xE0);
+  out.U16(0x010F);
 
   // IMAGE_OPTIONAL_HEADER32: PE32, linker 6.0; sizes of code, initialized
   // and uninitialized data; no entry point (the image is data only); bases
