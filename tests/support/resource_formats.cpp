@@ -168,8 +168,7 @@ bool ParseIconGroup(const std::vector<uint8_t>& data, std::vector<IconGroupEntry
         if (in.U16(0) != 0 || in.U16(2) != 1) throw Malformed("not an icon group directory");
         for (uint16_t i = 0, n = in.U16(4); i < n; ++i) {
           const uint64_t e = 6 + 14ull * i;
-          entries->push_back(IconGroupEntry{in.U8(e), in.U8(e + 1), in.U8(e + 2), in.U16(e + 4), in.U16(e + 6),
-                                            in.U32(e + 8), in.U16(e + 12)});
+          entries->push_back(IconGroupEntry{in.U8(e), in.U8(e + 1), in.U32(e + 8), in.U16(e + 12)});
         }
       },
       error);
@@ -187,7 +186,6 @@ bool ParseIconImage(const std::vector<uint8_t>& data, IconImage* image, std::str
         if (in.U32(0) != 40) throw Malformed("an icon image is neither a bitmap nor a PNG");
         image->width = static_cast<int32_t>(in.U32(4));
         image->height = static_cast<int32_t>(in.U32(8));
-        image->bitCount = in.U16(14);
       },
       error);
 }
