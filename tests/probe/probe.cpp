@@ -463,8 +463,6 @@ const ExpandInput kExpandInputs[] = {
     {"cabinet-bad-block", "BADCAB.CAB", "VERFIX.EXE"},
 };
 
-std::string CaseId(const char* prefix, const ExpandInput& input) { return std::string(prefix) + input.id; }
-
 // A target for one input, removed first.
 std::string FreshTarget(const char* prefix, const ExpandInput& input) {
   const std::string target = In((std::string(prefix) + input.id).c_str());
@@ -498,7 +496,7 @@ void SetupApiCases() {
   for (const ExpandInput& input : kExpandInputs) {
     const std::string target = FreshTarget("SA-", input);
     const DWORD result = decompress(In(input.source).c_str(), target.c_str(), nullptr);
-    Line(CaseId("expand.setupapi.", input).c_str())
+    Line((std::string("expand.setupapi.") + input.id).c_str())
         .Add("result", Num(result))
         .Add("content", Outcome(target, input))
         .Add("time-of-source", SameWriteTime(target, In(input.source)));
@@ -512,7 +510,7 @@ void LzCase(const ExpandInput& input) {
   std::string sourcePath = In(input.source), targetPath = FreshTarget("LZ-", input);
   OFSTRUCT sourceOf{}, targetOf{};
   const INT in = LZOpenFileA(&sourcePath[0], &sourceOf, OF_READ);
-  Line line(CaseId("expand.lz.", input).c_str());
+  Line line((std::string("expand.lz.") + input.id).c_str());
   line.Add("open-source", Bool(in >= 0));
   if (in < 0) {
     line.Add("code", Num(in));
@@ -550,7 +548,7 @@ void ToolExpansionCases() {
   for (const ExpandInput& input : kExpandInputs) {
     const std::string target = FreshTarget("KV-", input);
     const int result = CopyOrExpandFile(In(input.source), target, true);
-    Line(CaseId("update.expand.", input).c_str()).Add("result", Num(result)).Add("content", Outcome(target, input));
+    Line((std::string("update.expand.") + input.id).c_str()).Add("result", Num(result)).Add("content", Outcome(target, input));
   }
 }
 
@@ -1093,8 +1091,7 @@ void ProcessCase(const char* id, const char* application, const std::string& com
                  const char* infoId = nullptr) {
   char buffer[MAX_PATH];
   std::snprintf(buffer, sizeof buffer, "%s", commandLine.c_str());
-  STARTUPINFOA startup;
-  std::memset(&startup, 0, sizeof startup);
+  STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info;
   std::memset(&info, 0xCC, sizeof info);
@@ -1443,13 +1440,11 @@ std::string Directory(UINT(WINAPI* get)(LPSTR, UINT)) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: probe%s WORKDIR [GROUP]\n",
 #ifdef _WIN32
-               ""
+  std::fputs("usage: probe WORKDIR [GROUP]\n", stderr);
 #else
-               "_host [--import HOSTDIR]"
+  std::fputs("usage: probe_host [--import HOSTDIR] WORKDIR [GROUP]\n", stderr);
 #endif
-  );
   return 2;
 }
 
