@@ -17,7 +17,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "common/system_library.h"
@@ -90,17 +89,15 @@ std::string Hex(unsigned long value) {
   return text;
 }
 
-// One output line: the case id and its fields in order, printed when the
-// line is destroyed.
+// One output line: the case id and its fields in order.
 class Line {
  public:
   explicit Line(const char* id) : text_(id) {}
   // A call's outcome: its result and, when it failed, the last error.
   Line(const char* id, BOOL ok) : text_(id) { Result("result", ok, GetLastError()); }
-  Line(Line&& other) noexcept : text_(std::move(other.text_)) { other.text_.clear(); }
-  ~Line() {
-    if (!text_.empty()) std::printf("%s\n", text_.c_str());
-  }
+  Line(const Line&) = delete;
+  Line& operator=(const Line&) = delete;
+  ~Line() { std::printf("%s\n", text_.c_str()); }
   Line& Add(const char* key, const std::string& value) {
     text_ += std::string(" ") + key + "=" + value;
     return *this;
