@@ -545,7 +545,8 @@ void ToolExpansionCases() {
   for (const ExpandInput& input : kExpandInputs) {
     const std::string target = FreshTarget("KV-", input);
     const int result = CopyOrExpandFile(In(input.source), target, true);
-    Line((std::string("update.expand.") + input.id).c_str()).Add("result", Num(result)).Add("content", Outcome(target, input));
+    const std::string id = std::string("update.expand.") + input.id;
+    Line(id.c_str()).Add("result", Num(result)).Add("content", Outcome(target, input));
   }
 }
 
@@ -1413,8 +1414,8 @@ struct Group {
 
 const Group kGroups[] = {
     {"fs",
-     {DirectoryCases, FindCases, DeleteCases, MoveCases, CopyCases, ShortNameCases, OpenForReadCases,
-      HeldByWriterCases, InUseCases}},
+     {DirectoryCases, FindCases, DeleteCases, MoveCases, CopyCases, ShortNameCases, OpenForReadCases, HeldByWriterCases,
+      InUseCases}},
     {"expand", {SetupApiCases, LzCases}},
     {"version", {VersionCases}},
     {"delayed", {DelayedCases}},
