@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <map>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "built_program.h"
@@ -152,34 +151,22 @@ std::string Show(const ResourceName& name) {
   return name.text.empty() ? "#" + std::to_string(name.id) : Show(name.text);
 }
 
+// Every field of a control, or of a dialog without its controls: what the
+// checks compare, and what a failure shows.
 std::string Describe(const DialogControl& c) {
-  char numbers[160];
-  std::snprintf(numbers, sizeof numbers,
-                "id %d class %s style 0x%08X exstyle 0x%X help %u at %d,%d size %dx%d extra %u", static_cast<int>(c.id),
-                Show(c.windowClass).c_str(), c.style, c.exStyle, c.helpId, c.x, c.y, c.cx, c.cy, c.extraBytes);
-  return numbers + std::string(" text ") + Show(c.text);
+  char numbers[120];
+  std::snprintf(numbers, sizeof numbers, "id %d style 0x%08X exstyle 0x%X help %u at %d,%d size %dx%d extra %u",
+                static_cast<int>(c.id), c.style, c.exStyle, c.helpId, c.x, c.y, c.cx, c.cy, c.extraBytes);
+  return numbers + (" class " + Show(c.windowClass)) + " text " + Show(c.text);
 }
 
 std::string Describe(const DialogTemplate& d) {
   char numbers[200];
-  std::snprintf(
-      numbers, sizeof numbers,
-      "style 0x%08X exstyle 0x%X help %u at %d,%d size %dx%d font %u weight %u italic %u charset %u, menu %s, "
-      "class %s",
-      d.style, d.exStyle, d.helpId, d.x, d.y, d.cx, d.cy, d.pointSize, d.weight, d.italic, d.charset,
-      Show(d.menu).c_str(), Show(d.windowClass).c_str());
-  return numbers + std::string(", title ") + Show(d.title) + ", typeface " + Show(d.typeface);
-}
-
-auto Fields(const ResourceName& n) { return std::tie(n.id, n.text); }
-auto Fields(const DialogControl& c) {
-  return std::tuple_cat(std::tie(c.helpId, c.exStyle, c.style, c.x, c.y, c.cx, c.cy, c.id, c.extraBytes),
-                        Fields(c.windowClass), Fields(c.text));
-}
-auto Fields(const DialogTemplate& d) {
-  return std::tuple_cat(std::tie(d.helpId, d.exStyle, d.style, d.x, d.y, d.cx, d.cy, d.title, d.pointSize, d.weight,
-                                 d.italic, d.charset, d.typeface),
-                        Fields(d.menu), Fields(d.windowClass));
+  std::snprintf(numbers, sizeof numbers,
+                "style 0x%08X exstyle 0x%X help %u at %d,%d size %dx%d font %u weight %u italic %u charset %u",
+                d.style, d.exStyle, d.helpId, d.x, d.y, d.cx, d.cy, d.pointSize, d.weight, d.italic, d.charset);
+  return numbers + (", menu " + Show(d.menu)) + ", class " + Show(d.windowClass) + ", title " + Show(d.title) +
+         ", typeface " + Show(d.typeface);
 }
 
 DialogTemplate Expected(const ExpectedDialog& e) {
@@ -225,11 +212,11 @@ TEST(ProgramResources, DialogsAreLaidOutControlByControl) {
     std::string error;
     ASSERT_TRUE(ParseDialogEx(resource->data, &dialog, &error)) << error;
     const DialogTemplate expected = Expected(e);
-    EXPECT_TRUE(Fields(dialog) == Fields(expected))
+    EXPECT_TRUE(Describe(dialog) == Describe(expected))
         << "    is " << Describe(dialog) << "\nexpected " << Describe(expected);
     EXPECT_EQ(dialog.controls.size(), expected.controls.size()) << "number of controls";
     for (size_t i = 0; i < std::min(dialog.controls.size(), expected.controls.size()); ++i)
-      EXPECT_TRUE(Fields(dialog.controls[i]) == Fields(expected.controls[i]))
+      EXPECT_TRUE(Describe(dialog.controls[i]) == Describe(expected.controls[i]))
           << "control " << i << " in tab order\n    is " << Describe(dialog.controls[i]) << "\nexpected "
           << Describe(expected.controls[i]);
   }
@@ -244,18 +231,14 @@ TEST(ProgramResources, StringTableHoldsEveryTextOnce) {
       EXPECT_TRUE(ParseStringBlock(block, resource->data, &strings, &error)) << error;
     }
   }
-  for (const auto& entry : kStrings) {
-    const auto found = strings.find(entry.first);
-    if (found == strings.end()) {
-      ADD_FAILURE() << "string " << entry.first << " is missing";
-      continue;
-    }
-    EXPECT_TRUE(found->second == entry.second)
-        << "string " << entry.first << "\n    is " << Show(found->second) << "\nexpected " << Show(entry.second);
+  const auto& found = strings;
+  for (uint16_t id = 5000; id <= 5040; ++id) {
+    const auto is = found.find(id), expected = kStrings.find(id);
+    const bool there = is != found.end(), wanted = expected != kStrings.end();
+    EXPECT_TRUE(there == wanted && (!there || is->second == expected->second))
+        << "string " << id << "\n    is " << (there ? Show(is->second) : "missing") << "\nexpected "
+        << (wanted ? Show(expected->second) : "none: not one of the tool's texts");
   }
-  for (const auto& entry : strings)
-    if (entry.first >= 5000 && entry.first <= 5040 && !kStrings.count(entry.first))
-      ADD_FAILURE() << "string " << entry.first << " is not one of the tool's texts: " << Show(entry.second);
 }
 
 TEST(ProgramResources, VersionBlockIsJapaneseWithTheProductsNumbersAndNames) {

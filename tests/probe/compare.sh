@@ -1,19 +1,13 @@
 #!/bin/bash
 # Runs the fidelity probe on winsim and, built for Windows, under Wine (in a
 # Japanese locale, so with code page 932), and compares the two outputs line
-# by line. Any difference outside the lists below fails with the diff.
+# by line. Any difference outside the list below fails with the diff.
 #
 #   compare.sh --host-probe PROBE_HOST --win32-build DIR --work DIR
 #
 # Exit codes: 0 agree, 1 differ or could not run, 77 skipped (no Wine, no
 # win32 build or no Japanese locale here; with CI set, that is a failure).
 set -euo pipefail
-
-# Case groups whose winsim side is not part of this build yet: their lines
-# are shown but not compared. Empty this list as soon as winsim has the
-# expansion (setupapi.dll, LZ32) and version resource areas; the script says
-# when a listed group already agrees.
-PENDING=()
 
 # Cases where Wine, as run here, is known to differ from Windows XP; winsim
 # follows Windows. Each entry needs its reason in docs/testing.md.
@@ -38,19 +32,17 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 . "$root/testbed/wine/env.sh"
 
+usage() { echo "usage: $0 --host-probe PROBE_HOST --win32-build DIR --work DIR" >&2; exit 1; }
 host_probe= win32_build= work=
 while [ $# -gt 0 ]; do
   case $1 in
     --host-probe) host_probe=$2; shift 2 ;;
     --win32-build) win32_build=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
-    *) echo "usage: $0 --host-probe PROBE_HOST --win32-build DIR --work DIR" >&2; exit 1 ;;
+    *) usage ;;
   esac
 done
-if [ -z "$host_probe" ] || [ -z "$win32_build" ] || [ -z "$work" ]; then
-  echo "usage: $0 --host-probe PROBE_HOST --win32-build DIR --work DIR" >&2
-  exit 1
-fi
+[ -n "$host_probe" ] && [ -n "$win32_build" ] && [ -n "$work" ] || usage
 
 probe_exe=$win32_build/tests/probe/probe.exe
 fixture_exe=$win32_build/tests/probe/probe_fixture.exe
@@ -75,17 +67,16 @@ work=$(cd "$work" && pwd)
   -- 'C:\bin\probe.exe' 'C:\probe' >"$work/wine.txt"
 rm -rf "$work/wine-template" "$work/wine-probe/prefix"
 
-# Splits an output into the compared lines and the lines of one list.
-listed() {  # FILE ENTRY... -> lines whose case id is an entry or below one
+# The lines of FILE whose case id is an entry or below one; with -v the others.
+listed() {  # [-v] FILE ENTRY...
+  local want=1
+  [ "$1" = -v ] && want=0 && shift
   local file=$1
   shift
-  awk -v entries="$*" 'BEGIN { n = split(entries, e, " ") }
-    { for (i = 1; i <= n; ++i) if ($1 == e[i] || index($1, e[i] ".") == 1) { print; next } }' "$file"
+  awk -v want=$want -v entries="$*" 'BEGIN { n = split(entries, e, " ") }
+    { hit = 0; for (i = 1; i <= n; ++i) if ($1 == e[i] || index($1, e[i] ".") == 1) hit = 1; if (hit == want) print }' "$file"
 }
-compared() {  # FILE -> lines in neither list
-  awk -v entries="${PENDING[*]} ${WINE_DEVIATIONS[*]}" 'BEGIN { n = split(entries, e, " ") }
-    { for (i = 1; i <= n; ++i) if ($1 == e[i] || index($1, e[i] ".") == 1) next; print }' "$1"
-}
+compared() { listed -v "$1" "${WINE_DEVIATIONS[@]}"; }  # FILE -> the lines compared
 
 for side in winsim wine; do
   if [ ! -s "$work/$side.txt" ]; then
@@ -115,15 +106,6 @@ if [ "$tool_lines" -eq 0 ] || [ -n "$tool_wrong" ]; then
   status=1
 fi
 
-for group in "${PENDING[@]}"; do
-  if diff -q <(listed "$work/winsim.txt" "$group") <(listed "$work/wine.txt" "$group") >/dev/null; then
-    echo "note: pending group '$group' now agrees; remove it from PENDING in $0"
-  else
-    echo "pending group '$group' (not compared): winsim / Wine"
-    diff --label winsim --label wine -u <(listed "$work/winsim.txt" "$group") \
-      <(listed "$work/wine.txt" "$group") | sed -n '3,$p' || true
-  fi
-done
 for id in "${WINE_DEVIATIONS[@]}"; do
   if diff -q <(listed "$work/winsim.txt" "$id") <(listed "$work/wine.txt" "$id") >/dev/null; then
     echo "note: '$id' no longer differs; check the reason and remove it from WINE_DEVIATIONS"

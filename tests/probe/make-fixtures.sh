@@ -44,26 +44,25 @@ mv "$out/VERFIX.EXE_" "$out/VERFIX.EX_"
 size() { stat -c %s "$1"; }
 # The unsigned 32-bit little-endian number at OFFSET of FILE.
 u32() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
-# Writes the bytes of a 32-bit little-endian number at OFFSET of FILE.
-put_u32() {
-  local file=$1 at=$2 value=$3 i
-  for i in 0 1 2 3; do
-    printf "\\$(printf %03o $(((value >> (8 * i)) & 255)))"
-  done | dd of="$file" bs=1 seek="$at" conv=notrunc status=none
+# Writes BYTE... (numbers) at OFFSET of FILE.
+put_bytes() {
+  local file=$1 at=$2
+  shift 2
+  printf "$(printf '\\%03o' "$@")" | dd of="$file" bs=1 seek="$at" conv=notrunc status=none
 }
 
 head -c 10 "$out/VERFIX.EX_" >"$out/CUTHEAD.EX_"
 head -c 14 "$out/VERFIX.EX_" >"$out/CUTBODY.EX_"
 head -c $(($(size "$out/VERFIX.EX_") / 2)) "$out/VERFIX.EX_" >"$out/CUTHALF.EX_"
 cp "$out/VERFIX.EX_" "$out/BADLEN.EX_"
-put_u32 "$out/BADLEN.EX_" 10 $(($(u32 "$out/VERFIX.EX_" 10) + 512))
+length=$(($(u32 "$out/VERFIX.EX_" 10) + 512))
+put_bytes "$out/BADLEN.EX_" 10 $((length & 255)) $((length >> 8 & 255)) $((length >> 16 & 255)) $((length >> 24))
 head -c $(($(size "$out/VERFIX.CAB") / 2)) "$out/VERFIX.CAB" >"$out/CUTCAB.CAB"
 # The folder entry follows the 36-byte header (no reserved fields); its first
 # field is the offset of the first data block, whose 8-byte header precedes
 # the data.
 cp "$out/VERFIX.CAB" "$out/BADCAB.CAB"
 at=$(($(u32 "$out/VERFIX.CAB" 36) + 8 + 100))
-byte=$(od -An -tu1 -j "$at" -N1 "$out/VERFIX.CAB" | tr -d ' ')
-printf "\\$(printf %03o $((byte ^ 0xFF)))" | dd of="$out/BADCAB.CAB" bs=1 seek="$at" conv=notrunc status=none
+put_bytes "$out/BADCAB.CAB" "$at" $(($(od -An -tu1 -j "$at" -N1 "$out/VERFIX.CAB") ^ 0xFF))
 
 touch -d '2004-06-01 12:00:00 UTC' "$out"/*

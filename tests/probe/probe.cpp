@@ -8,18 +8,11 @@
 //         probe_host [--import HOSTDIR] WORKDIR [GROUP]
 //
 // WORKDIR is a Windows path (for example C:\probe) holding the fixture files
-// of make-fixtures.sh: PLAIN.TXT, PLAIN.TX_ (SZDD), VERFIX.EXE (with a version
-// resource), VERFIX.EX_ (SZDD), VERFIX.CAB and damaged copies of the
-// compressed ones. The probe creates further files and directories there.
-// GROUP runs one group of cases only (fs, expand, version, delayed, profile,
-// text, com, registry, service, desktop, thread, strings, token, update);
-// "update" runs the tool's own expansion, "strings" reads the tool's string
-// table, which both builds link.
-//
-// Every line starts with a case id "group.case"; what follows is results
-// (TRUE/FALSE), GetLastError values, attributes, contents as size and CRC-32,
-// and paths with the working, system and Windows directories replaced by the
-// tokens %work%, %system% and %windir%.
+// of make-fixtures.sh; the probe creates further files there. GROUP runs one
+// group of cases only (see kGroups). Every line starts with a case id
+// "group.case", followed by results, GetLastError values, attributes,
+// contents as size and CRC-32, and paths with the working, system and Windows
+// directories replaced by the tokens %work%, %system% and %windir%.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -100,6 +93,8 @@ std::string Hex(unsigned long value) {
 class Line {
  public:
   explicit Line(const char* id) : text_(id) {}
+  // A call's outcome: its result and, when it failed, the last error.
+  Line(const char* id, BOOL ok) : text_(id) { Result("result", ok, GetLastError()); }
   Line(const Line&) = delete;
   Line& operator=(const Line&) = delete;
   ~Line() { std::printf("%s\n", text_.c_str()); }
@@ -107,7 +102,6 @@ class Line {
     text_ += std::string(" ") + key + "=" + value;
     return *this;
   }
-  // A call's outcome: its result and, when it failed, the last error.
   Line& Result(const char* key, BOOL ok, DWORD error) {
     Add(key, Bool(ok));
     if (!ok) Add("error", Num(error));
@@ -123,8 +117,19 @@ std::string In(const char* name) { return g_work + "\\" + name; }
 // ---- Observation helpers --------------------------------------------------
 // These read the machine's state without taking part in the cases.
 
+HANDLE OpenForRead(const std::string& path, DWORD share) {
+  return CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// Whether an open succeeded; its handle is closed.
+BOOL Opened(HANDLE handle) {
+  if (handle == INVALID_HANDLE_VALUE) return FALSE;
+  CloseHandle(handle);
+  return TRUE;
+}
+
 bool ReadWhole(const std::string& path, std::vector<unsigned char>* data) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file = OpenForRead(path, FILE_SHARE_READ);
   if (file == INVALID_HANDLE_VALUE) return false;
   data->clear();
   unsigned char buffer[4096];
@@ -145,13 +150,17 @@ unsigned long Crc32(const std::vector<unsigned char>& data) {
   return crc ^ 0xFFFFFFFFUL;
 }
 
-// "size:crc" of a file's content, or "absent".
-std::string Content(const std::string& path) {
-  std::vector<unsigned char> data;
-  if (!ReadWhole(path, &data)) return "absent";
+// "size:crc" of bytes.
+std::string Digest(const std::vector<unsigned char>& data) {
   char text[32];
   std::snprintf(text, sizeof text, "%lu:%08lX", static_cast<unsigned long>(data.size()), Crc32(data));
   return text;
+}
+
+// The digest of a file's content, or "absent".
+std::string Content(const std::string& path) {
+  std::vector<unsigned char> data;
+  return ReadWhole(path, &data) ? Digest(data) : "absent";
 }
 
 // "equal" when both files hold the same bytes.
@@ -180,22 +189,6 @@ std::string SameWriteTime(const std::string& a, const std::string& b) {
   return CompareFileTime(&x.ftLastWriteTime, &y.ftLastWriteTime) == 0 ? "equal" : "different";
 }
 
-// A file held open without sharing for as long as the object lives.
-class HeldOpen {
- public:
-  explicit HeldOpen(const std::string& path)
-      : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-  HeldOpen(const HeldOpen&) = delete;
-  HeldOpen& operator=(const HeldOpen&) = delete;
-  ~HeldOpen() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
-
 // The path of the running probe, whose image is in use while it runs.
 std::string OwnImage() {
   char buffer[MAX_PATH] = "";
@@ -213,59 +206,45 @@ void Fresh(const char* fixture, const char* name) {
 // ---- File system ----------------------------------------------------------
 
 void DirectoryCases() {
-  const std::string dir = In("Sub Dir");
   SetLastError(0);
-  BOOL ok = CreateDirectoryA(dir.c_str(), nullptr);
-  Line("fs.mkdir.new").Result("result", ok, GetLastError());
-  ok = CreateDirectoryA(dir.c_str(), nullptr);
-  Line("fs.mkdir.existing").Result("result", ok, GetLastError());
-  ok = CreateDirectoryA(In("PLAIN.TXT").c_str(), nullptr);
-  Line("fs.mkdir.over-file").Result("result", ok, GetLastError());
-  ok = CreateDirectoryA(In("No Parent\\Child").c_str(), nullptr);
-  Line("fs.mkdir.missing-parent").Result("result", ok, GetLastError());
+  Line("fs.mkdir.new", CreateDirectoryA(In("Sub Dir").c_str(), nullptr));
+  Line("fs.mkdir.existing", CreateDirectoryA(In("Sub Dir").c_str(), nullptr));
+  Line("fs.mkdir.over-file", CreateDirectoryA(In("PLAIN.TXT").c_str(), nullptr));
+  Line("fs.mkdir.missing-parent", CreateDirectoryA(In("No Parent\\Child").c_str(), nullptr));
 }
 
 void FindCases() {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(In("Sub Dir").c_str(), &data);
-  {
-    Line line("fs.find.directory");
-    line.Add("found", Bool(find != INVALID_HANDLE_VALUE));
-    if (find != INVALID_HANDLE_VALUE) {
-      line.Add("attributes", Hex(data.dwFileAttributes)).Add("name", Scrub(data.cFileName));
-      line.Add("close", Bool(FindClose(find)));
-    }
-  }
-  find = FindFirstFileA(In("plain.txt").c_str(), &data);
-  {
-    Line line("fs.find.file-other-case");
-    line.Add("found", Bool(find != INVALID_HANDLE_VALUE));
-    if (find != INVALID_HANDLE_VALUE) {
-      line.Add("attributes", Hex(data.dwFileAttributes)).Add("name", Scrub(data.cFileName));
-      line.Add("size", Num(data.nFileSizeLow));
-      FindClose(find);
-    }
-  }
-  struct Missing {
+  struct Find {
     const char* id;
     std::string path;
   };
-  const Missing missing[] = {
+  const Find finds[] = {
+      {"fs.find.directory", In("Sub Dir")},
+      {"fs.find.file-other-case", In("plain.txt")},
       {"fs.find.missing-file", In("NOSUCH.TXT")},
       {"fs.find.missing-directory", In("No Parent\\NOSUCH.TXT")},
       {"fs.find.trailing-backslash", In("Sub Dir\\")},
       {"fs.find.file-trailing-backslash", In("PLAIN.TXT\\")},
   };
-  for (const Missing& m : missing) {
+  for (const Find& f : finds) {
+    WIN32_FIND_DATAA data;
     SetLastError(0);
-    find = FindFirstFileA(m.path.c_str(), &data);
+    const HANDLE find = FindFirstFileA(f.path.c_str(), &data);
     const DWORD error = GetLastError();
-    Line line(m.id);
+    Line line(f.id);
     line.Add("found", Bool(find != INVALID_HANDLE_VALUE));
-    if (find == INVALID_HANDLE_VALUE)
+    if (find == INVALID_HANDLE_VALUE) {
       line.Add("error", Num(error));
-    else
+      continue;
+    }
+    line.Add("attributes", Hex(data.dwFileAttributes)).Add("name", Scrub(data.cFileName));
+    // A file's size; a directory has none, so its FindClose is shown.
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      line.Add("close", Bool(FindClose(find)));
+    } else {
+      line.Add("size", Num(data.nFileSizeLow));
       FindClose(find);
+    }
   }
   SetLastError(0);
   const DWORD attributes = GetFileAttributesA(In("NOSUCH.TXT").c_str());
@@ -276,88 +255,66 @@ void DeleteCases() {
   const std::string file = In("RO.TXT");
   Fresh("PLAIN.TXT", "RO.TXT");
   const DWORD attributes = GetFileAttributesA(file.c_str());
-  BOOL ok = SetFileAttributesA(file.c_str(), attributes | FILE_ATTRIBUTE_READONLY);
-  Line("fs.readonly.set").Result("result", ok, GetLastError()).Add("attributes", Hex(GetFileAttributesA(file.c_str())));
+  Line("fs.readonly.set", SetFileAttributesA(file.c_str(), attributes | FILE_ATTRIBUTE_READONLY))
+      .Add("attributes", Hex(GetFileAttributesA(file.c_str())));
   SetLastError(0);
-  ok = DeleteFileA(file.c_str());
-  Line("fs.readonly.delete").Result("result", ok, GetLastError()).Add("exists", Bool(Exists(file)));
-  ok = SetFileAttributesA(file.c_str(), GetFileAttributesA(file.c_str()) & ~FILE_ATTRIBUTE_READONLY);
-  Line("fs.readonly.clear").Result("result", ok, GetLastError()).Add("attributes", Hex(GetFileAttributesA(file.c_str())));
-  ok = DeleteFileA(file.c_str());
-  Line("fs.readonly.delete-cleared").Result("result", ok, GetLastError()).Add("exists", Bool(Exists(file)));
-  ok = DeleteFileA(file.c_str());
-  Line("fs.delete.missing").Result("result", ok, GetLastError());
+  Line("fs.readonly.delete", DeleteFileA(file.c_str())).Add("exists", Bool(Exists(file)));
+  Line("fs.readonly.clear",
+       SetFileAttributesA(file.c_str(), GetFileAttributesA(file.c_str()) & ~FILE_ATTRIBUTE_READONLY))
+      .Add("attributes", Hex(GetFileAttributesA(file.c_str())));
+  Line("fs.readonly.delete-cleared", DeleteFileA(file.c_str())).Add("exists", Bool(Exists(file)));
+  Line("fs.delete.missing", DeleteFileA(file.c_str()));
 }
 
 void MoveCases() {
   Fresh("PLAIN.TXT", "MOVE-A.TXT");
   Fresh("VERFIX.EXE", "MOVE-B.TXT");
   SetLastError(0);
-  BOOL ok = MoveFileA(In("MOVE-A.TXT").c_str(), In("MOVE-B.TXT").c_str());
-  Line("fs.move.onto-existing")
-      .Result("result", ok, GetLastError())
+  Line("fs.move.onto-existing", MoveFileA(In("MOVE-A.TXT").c_str(), In("MOVE-B.TXT").c_str()))
       .Add("source", Content(In("MOVE-A.TXT")))
       .Add("target", SameContent(In("MOVE-B.TXT"), In("VERFIX.EXE")) == "equal" ? "unchanged" : "changed");
-  ok = MoveFileA(In("MOVE-A.TXT").c_str(), In("MOVE-C.TXT").c_str());
-  Line("fs.move.new-name")
-      .Result("result", ok, GetLastError())
+  Line("fs.move.new-name", MoveFileA(In("MOVE-A.TXT").c_str(), In("MOVE-C.TXT").c_str()))
       .Add("source-exists", Bool(Exists(In("MOVE-A.TXT"))))
       .Add("target", SameContent(In("MOVE-C.TXT"), In("PLAIN.TXT")))
       .Add("time", SameWriteTime(In("MOVE-C.TXT"), In("PLAIN.TXT")));
-  ok = MoveFileA(In("MOVE-A.TXT").c_str(), In("MOVE-D.TXT").c_str());
-  Line("fs.move.missing-source").Result("result", ok, GetLastError());
+  Line("fs.move.missing-source", MoveFileA(In("MOVE-A.TXT").c_str(), In("MOVE-D.TXT").c_str()));
 }
 
 void CopyCases() {
   const std::string copy = In("COPY.TXT");
   SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(copy.c_str());
-  BOOL ok = CopyFileA(In("PLAIN.TXT").c_str(), copy.c_str(), FALSE);
-  Line("fs.copy.new")
-      .Result("result", ok, GetLastError())
+  Line("fs.copy.new", CopyFileA(In("PLAIN.TXT").c_str(), copy.c_str(), FALSE))
       .Add("content", SameContent(copy, In("PLAIN.TXT")))
       .Add("time", SameWriteTime(copy, In("PLAIN.TXT")));
-  ok = CopyFileA(In("VERFIX.EXE").c_str(), copy.c_str(), FALSE);
-  Line("fs.copy.overwrite")
-      .Result("result", ok, GetLastError())
+  Line("fs.copy.overwrite", CopyFileA(In("VERFIX.EXE").c_str(), copy.c_str(), FALSE))
       .Add("content", SameContent(copy, In("VERFIX.EXE")))
       .Add("time", SameWriteTime(copy, In("VERFIX.EXE")));
-  ok = CopyFileA(In("PLAIN.TXT").c_str(), copy.c_str(), TRUE);
-  Line("fs.copy.fail-if-exists").Result("result", ok, GetLastError()).Add("content", SameContent(copy, In("VERFIX.EXE")));
-  ok = CopyFileA(In("NOSUCH.TXT").c_str(), In("COPY2.TXT").c_str(), FALSE);
-  Line("fs.copy.missing-source").Result("result", ok, GetLastError());
+  Line("fs.copy.fail-if-exists", CopyFileA(In("PLAIN.TXT").c_str(), copy.c_str(), TRUE))
+      .Add("content", SameContent(copy, In("VERFIX.EXE")));
+  Line("fs.copy.missing-source", CopyFileA(In("NOSUCH.TXT").c_str(), In("COPY2.TXT").c_str(), FALSE));
 
   // Read-only on either side: a copy carries the source's attributes, and a
   // read-only target is not overwritten.
   Fresh("PLAIN.TXT", "RO-SRC.TXT");
   const std::string readOnly = In("RO-SRC.TXT"), fromReadOnly = In("RO-COPY.TXT");
   SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
-  ok = CopyFileA(readOnly.c_str(), fromReadOnly.c_str(), FALSE);
-  Line("fs.copy.readonly-source").Result("result", ok, GetLastError()).Add("attributes", Hex(GetFileAttributesA(fromReadOnly.c_str())));
-  ok = CopyFileA(In("VERFIX.EXE").c_str(), fromReadOnly.c_str(), FALSE);
-  Line("fs.copy.onto-readonly").Result("result", ok, GetLastError()).Add("content", SameContent(fromReadOnly, In("PLAIN.TXT")));
+  Line("fs.copy.readonly-source", CopyFileA(readOnly.c_str(), fromReadOnly.c_str(), FALSE))
+      .Add("attributes", Hex(GetFileAttributesA(fromReadOnly.c_str())));
+  Line("fs.copy.onto-readonly", CopyFileA(In("VERFIX.EXE").c_str(), fromReadOnly.c_str(), FALSE))
+      .Add("content", SameContent(fromReadOnly, In("PLAIN.TXT")));
   SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
   SetFileAttributesA(fromReadOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 void ShortNameCases() {
   char buffer[MAX_PATH];
-  const std::string shortName = In("PLAIN.TXT");
-  SetLastError(0);
-  DWORD length = GetShortPathNameA(shortName.c_str(), buffer, sizeof buffer);
-  {
-    Line line("fs.shortname.8dot3");
-    line.Add("length-matches", Bool(length == std::strlen(buffer) && length > 0));
-    line.Add("path", length ? Scrub(buffer) : "error:" + Num(GetLastError()));
-  }
-
-  const std::string otherCase = In("Plain.txt");
-  length = GetShortPathNameA(otherCase.c_str(), buffer, sizeof buffer);
+  // An 8.3 name comes back in its stored case.
+  DWORD length = GetShortPathNameA(In("Plain.txt").c_str(), buffer, sizeof buffer);
   Line("fs.shortname.8dot3-other-case").Add("path", length ? Scrub(buffer) : "error:" + Num(GetLastError()));
 
-  const std::string longName = In("Long File Name.text");
-  CopyFileA(In("PLAIN.TXT").c_str(), longName.c_str(), FALSE);
-  length = GetShortPathNameA(longName.c_str(), buffer, sizeof buffer);
+  CopyFileA(In("PLAIN.TXT").c_str(), In("Long File Name.text").c_str(), FALSE);
+  length = GetShortPathNameA(In("Long File Name.text").c_str(), buffer, sizeof buffer);
   {
     Line line("fs.shortname.long");
     if (length == 0 || length >= sizeof buffer) {
@@ -382,45 +339,34 @@ void ShortNameCases() {
   Line("fs.shortname.missing").Add("length", Num(length)).Add("error", Num(GetLastError()));
   length = GetShortPathNameA(In("No Parent\\PLAIN.TXT").c_str(), buffer, sizeof buffer);
   Line("fs.shortname.missing-directory").Add("length", Num(length)).Add("error", Num(GetLastError()));
-  length = GetShortPathNameA(In("NOSUCH.TXT").c_str(), buffer, sizeof buffer);
-  Line("fs.shortname.missing-8dot3").Add("length", Num(length)).Add("error", Num(GetLastError()));
 }
 
 void InUseCases() {
   Fresh("PLAIN.TXT", "OPEN.TXT");
-  {
-    const HeldOpen held(In("OPEN.TXT"));
-    Line("fs.open-file.open").Add("result", Bool(held.valid()));
-    BOOL ok = DeleteFileA(In("OPEN.TXT").c_str());
-    Line("fs.open-file.delete").Result("result", ok, GetLastError());
-    ok = MoveFileA(In("OPEN.TXT").c_str(), In("OPEN-MOVED.TXT").c_str());
-    Line("fs.open-file.rename").Result("result", ok, GetLastError());
-    ok = CopyFileA(In("VERFIX.EXE").c_str(), In("OPEN.TXT").c_str(), FALSE);
-    Line("fs.open-file.overwrite").Result("result", ok, GetLastError());
-    ok = MoveFileExA(In("OPEN.TXT").c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    Line("fs.open-file.register-delete").Result("result", ok, GetLastError());
-  }
+  const HANDLE held = OpenForRead(In("OPEN.TXT"), 0);
+  Line("fs.open-file.open").Add("result", Bool(held != INVALID_HANDLE_VALUE));
+  Line("fs.open-file.delete", DeleteFileA(In("OPEN.TXT").c_str()));
+  Line("fs.open-file.rename", MoveFileA(In("OPEN.TXT").c_str(), In("OPEN-MOVED.TXT").c_str()));
+  Line("fs.open-file.overwrite", CopyFileA(In("VERFIX.EXE").c_str(), In("OPEN.TXT").c_str(), FALSE));
+  Line("fs.open-file.register-delete", MoveFileExA(In("OPEN.TXT").c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   Line("fs.open-file.unchanged").Add("content", SameContent(In("OPEN.TXT"), In("PLAIN.TXT")));
-  const BOOL ok = DeleteFileA(In("OPEN.TXT").c_str());
-  Line("fs.open-file.delete-after-close").Result("result", ok, GetLastError());
+  Line("fs.open-file.delete-after-close", DeleteFileA(In("OPEN.TXT").c_str()));
 
   // The running program's own image.
-  const std::string image = OwnImage();
-  const BOOL deleted = DeleteFileA(image.c_str());
-  Line("fs.running-image.delete").Result("result", deleted, GetLastError()).Add("exists", Bool(Exists(image)));
-  const BOOL overwritten = CopyFileA(In("PLAIN.TXT").c_str(), image.c_str(), FALSE);
-  Line("fs.running-image.overwrite").Result("result", overwritten, GetLastError());
-  const std::string moved = image + ".old";
+  const std::string image = OwnImage(), moved = image + ".old";
+  Line("fs.running-image.delete", DeleteFileA(image.c_str())).Add("exists", Bool(Exists(image)));
+  Line("fs.running-image.overwrite", CopyFileA(In("PLAIN.TXT").c_str(), image.c_str(), FALSE));
   const BOOL renamed = MoveFileA(image.c_str(), moved.c_str());
-  Line("fs.running-image.rename").Result("result", renamed, GetLastError());
+  Line("fs.running-image.rename", renamed);
   if (renamed) MoveFileA(moved.c_str(), image.c_str());
 }
 
 // Opening for reading: what ReadFile and GetFileSize report, and which
 // opens share.
 void OpenForReadCases() {
-  const DWORD shareRead = FILE_SHARE_READ;
-  HANDLE file = CreateFileA(In("PLAIN.TXT").c_str(), GENERIC_READ, shareRead, nullptr, OPEN_EXISTING, 0, nullptr);
+  const std::string plain = In("PLAIN.TXT");
+  const HANDLE file = OpenForRead(plain, FILE_SHARE_READ);
   {
     Line line("fs.createfile.read");
     line.Add("open", Bool(file != INVALID_HANDLE_VALUE));
@@ -434,16 +380,10 @@ void OpenForReadCases() {
         const BOOL ok = ReadFile(file, buffer, want, &got, nullptr);
         reads += (reads.empty() ? "" : ",") + Bool(ok) + ":" + Num(got);
       }
-      line.Add("reads", reads);
-      HANDLE second = CreateFileA(In("PLAIN.TXT").c_str(), GENERIC_READ, shareRead, nullptr, OPEN_EXISTING, 0, nullptr);
-      line.Add("second-shared", Bool(second != INVALID_HANDLE_VALUE));
-      if (second != INVALID_HANDLE_VALUE) CloseHandle(second);
+      line.Add("reads", reads).Add("second-shared", Bool(Opened(OpenForRead(plain, FILE_SHARE_READ))));
       SetLastError(0);
-      HANDLE exclusive = CreateFileA(In("PLAIN.TXT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-      line.Add("second-exclusive", Bool(exclusive != INVALID_HANDLE_VALUE)).Add("error", Num(GetLastError()));
-      if (exclusive != INVALID_HANDLE_VALUE) CloseHandle(exclusive);
-      const BOOL deleted = DeleteFileA(In("PLAIN.TXT").c_str());
-      line.Add("delete", Bool(deleted)).Add("delete-error", Num(GetLastError()));
+      line.Add("second-exclusive", Bool(Opened(OpenForRead(plain, 0)))).Add("error", Num(GetLastError()));
+      line.Add("delete", Bool(DeleteFileA(plain.c_str()))).Add("delete-error", Num(GetLastError()));
       line.Add("close", Bool(CloseHandle(file)));
     }
   }
@@ -458,14 +398,10 @@ void OpenForReadCases() {
   };
   for (const Failing& f : failing) {
     SetLastError(0);
-    HANDLE handle = CreateFileA(f.path.c_str(), GENERIC_READ, shareRead, nullptr, OPEN_EXISTING, 0, nullptr);
-    Line(f.id).Add("open", Bool(handle != INVALID_HANDLE_VALUE)).Add("error", Num(GetLastError()));
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    Line(f.id).Add("open", Bool(Opened(OpenForRead(f.path, FILE_SHARE_READ)))).Add("error", Num(GetLastError()));
   }
   // The running image is mapped for reading: it can be opened to be read.
-  HANDLE image = CreateFileA(OwnImage().c_str(), GENERIC_READ, shareRead, nullptr, OPEN_EXISTING, 0, nullptr);
-  Line("fs.createfile.running-image").Add("open", Bool(image != INVALID_HANDLE_VALUE));
-  if (image != INVALID_HANDLE_VALUE) CloseHandle(image);
+  Line("fs.createfile.running-image").Add("open", Bool(Opened(OpenForRead(OwnImage(), FILE_SHARE_READ))));
 }
 
 // Another program writes a file and lets others read and write it: an open
@@ -487,9 +423,8 @@ void HeldByWriterCases() {
     } opens[] = {{"share-read", FILE_SHARE_READ}, {"share-read-write", shareBoth}, {"share-none", 0}};
     for (const auto& open : opens) {
       SetLastError(0);
-      HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, open.share, nullptr, OPEN_EXISTING, 0, nullptr);
-      line.Result(open.key, file != INVALID_HANDLE_VALUE, GetLastError());
-      if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+      const BOOL opened = Opened(OpenForRead(path, open.share));
+      line.Result(open.key, opened, GetLastError());
     }
     const BOOL deleted = DeleteFileA(path.c_str());
     line.Result("delete", deleted, GetLastError());
@@ -500,18 +435,6 @@ void HeldByWriterCases() {
   winsim::ClearInUse(path);
 #endif
   DeleteFileA(path.c_str());
-}
-
-void FileSystemCases() {
-  DirectoryCases();
-  FindCases();
-  DeleteCases();
-  MoveCases();
-  CopyCases();
-  ShortNameCases();
-  OpenForReadCases();
-  HeldByWriterCases();
-  InUseCases();
 }
 
 // ---- Expansion ------------------------------------------------------------
@@ -536,8 +459,6 @@ const ExpandInput kExpandInputs[] = {
     {"cabinet-cut", "CUTCAB.CAB", "VERFIX.CAB"},
     {"cabinet-bad-block", "BADCAB.CAB", "VERFIX.EXE"},
 };
-
-std::string CaseId(const char* prefix, const ExpandInput& input) { return std::string(prefix) + input.id; }
 
 // A target for one input, removed first.
 std::string FreshTarget(const char* prefix, const ExpandInput& input) {
@@ -572,7 +493,7 @@ void SetupApiCases() {
   for (const ExpandInput& input : kExpandInputs) {
     const std::string target = FreshTarget("SA-", input);
     const DWORD result = decompress(In(input.source).c_str(), target.c_str(), nullptr);
-    Line(CaseId("expand.setupapi.", input).c_str())
+    Line((std::string("expand.setupapi.") + input.id).c_str())
         .Add("result", Num(result))
         .Add("content", Outcome(target, input))
         .Add("time-of-source", SameWriteTime(target, In(input.source)));
@@ -586,7 +507,7 @@ void LzCase(const ExpandInput& input) {
   std::string sourcePath = In(input.source), targetPath = FreshTarget("LZ-", input);
   OFSTRUCT sourceOf{}, targetOf{};
   const INT in = LZOpenFileA(&sourcePath[0], &sourceOf, OF_READ);
-  Line line(CaseId("expand.lz.", input).c_str());
+  Line line((std::string("expand.lz.") + input.id).c_str());
   line.Add("open-source", Bool(in >= 0));
   if (in < 0) {
     line.Add("code", Num(in));
@@ -616,11 +537,6 @@ void LzCases() {
   if (handle >= 0) LZClose(handle);
 }
 
-void ExpansionCases() {
-  SetupApiCases();
-  LzCases();
-}
-
 // ---- The tool's own expansion ------------------------------------------------
 // The update's CopyOrExpandFile over the same inputs: whatever the system
 // reports, a damaged source must fail (-2) and leave no target behind.
@@ -629,7 +545,8 @@ void ToolExpansionCases() {
   for (const ExpandInput& input : kExpandInputs) {
     const std::string target = FreshTarget("KV-", input);
     const int result = CopyOrExpandFile(In(input.source), target, true);
-    Line(CaseId("update.expand.", input).c_str()).Add("result", Num(result)).Add("content", Outcome(target, input));
+    const std::string id = std::string("update.expand.") + input.id;
+    Line(id.c_str()).Add("result", Num(result)).Add("content", Outcome(target, input));
   }
 }
 
@@ -714,11 +631,10 @@ void DelayedCases() {
   Fresh("PLAIN.TXT", "INSTALL.DLL");
   Fresh("VERFIX.EXE", "INSTALL.000");
   SetLastError(0);
-  BOOL ok = MoveFileExA(In("INSTALL.DLL").c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  Line("delayed.register-delete").Result("result", ok, GetLastError()).Add("file-kept", Bool(Exists(In("INSTALL.DLL"))));
-  ok = MoveFileExA(In("INSTALL.000").c_str(), In("INSTALL.DLL").c_str(), MOVEFILE_DELAY_UNTIL_REBOOT);
-  Line("delayed.register-rename")
-      .Result("result", ok, GetLastError())
+  Line("delayed.register-delete", MoveFileExA(In("INSTALL.DLL").c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+      .Add("file-kept", Bool(Exists(In("INSTALL.DLL"))));
+  Line("delayed.register-rename",
+       MoveFileExA(In("INSTALL.000").c_str(), In("INSTALL.DLL").c_str(), MOVEFILE_DELAY_UNTIL_REBOOT))
       .Add("source-kept", Bool(Exists(In("INSTALL.000"))))
       .Add("target", SameContent(In("INSTALL.DLL"), In("PLAIN.TXT")));
   PendingValue();
@@ -741,9 +657,6 @@ void ProfileCases() {
   const BOOL other = WritePrivateProfileStringA("other", "key", "value", ini.c_str());
   const BOOL replaced = WritePrivateProfileStringA("rename", "c:\\a\\b.dll", "C:\\A\\B.001", ini.c_str());
   Line("profile.update").Add("other", Bool(other)).Add("replace", Bool(replaced)).Add("text", Text(ini));
-  char value[MAX_PATH] = "";
-  const DWORD length = GetPrivateProfileStringA("RENAME", "C:\\A\\B.DLL", "none", value, sizeof value, ini.c_str());
-  Line("profile.read").Add("length", Num(length)).Add("value", Scrub(value));
 
   // A bare file name is a file in the Windows directory.
   const std::string bare = g_windows + "\\KVPROBE.INI";
@@ -779,8 +692,6 @@ void TextCases() {
   const char lone[] = "\x95";
   Line("text.charnext-lead-before-nul").Add("step", Num(CharNextA(lone) - lone));
 }
-
-// ---- Driver ---------------------------------------------------------------
 
 // ---- COM and wide strings ------------------------------------------------
 
@@ -845,38 +756,42 @@ const char* const kProbeOrder[] = {"Kestrovane 1.2", "kestrovane 1.3", "Kestrova
                                    "KestrovaneZ",    "\x88\x9F",       "\x88\xEA", "alpha", "Zeta"};
 const char* const kProbeSigns[] = {"Kestrovane_Old", "KestrovaneNew", "Kestrovane[", "Kestrovane^", "KestrovaneA"};
 
-// The probe's key and its values: made by the registry calls on Windows, by
-// the control API on winsim.
+// The probe's key, its values and subkeys: made by the registry calls on
+// Windows, by the control API on winsim.
 void RegistrySetUp() {
-  std::vector<std::string> subkeys;
-  for (const char* name : kProbeOrder) subkeys.push_back(std::string(kProbeKey) + "\\Order\\" + name);
-  for (const char* name : kProbeSigns) subkeys.push_back(std::string(kProbeKey) + "\\Signs\\" + name);
+  struct Value {
+    const char* name;
+    DWORD type;
+    const void* data;
+    DWORD size;
+  };
+  const Value values[] = {
+      {"Text", REG_SZ, kProbeText, sizeof kProbeText},
+      {"NoNul", REG_SZ, kProbeUnterminated, 6},
+      {"Expand", REG_EXPAND_SZ, kProbeExpand, sizeof kProbeExpand},
+      {"Number", REG_DWORD, &kProbeNumber, sizeof kProbeNumber},
+  };
+  std::vector<std::string> keys = {kProbeKey};
+  for (const char* name : kProbeOrder) keys.push_back(std::string(kProbeKey) + "\\Order\\" + name);
+  for (const char* name : kProbeSigns) keys.push_back(std::string(kProbeKey) + "\\Signs\\" + name);
+  for (const std::string& path : keys) {
 #ifdef _WIN32
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProbeKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
-    return;
-  const BYTE* number = reinterpret_cast<const BYTE*>(&kProbeNumber);
-  RegSetValueExA(key, "Text", 0, REG_SZ, reinterpret_cast<const BYTE*>(kProbeText), sizeof kProbeText);
-  RegSetValueExA(key, "NoNul", 0, REG_SZ, reinterpret_cast<const BYTE*>(kProbeUnterminated), 6);
-  RegSetValueExA(key, "Expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(kProbeExpand), sizeof kProbeExpand);
-  RegSetValueExA(key, "Number", 0, REG_DWORD, number, sizeof kProbeNumber);
-  RegCloseKey(key);
-  for (const std::string& subkey : subkeys) {
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)
-      RegCloseKey(key);
-  }
+      continue;
+    if (path == kProbeKey)
+      for (const Value& v : values) RegSetValueExA(key, v.name, 0, v.type, static_cast<const BYTE*>(v.data), v.size);
+    RegCloseKey(key);
 #else
-  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kProbeKey, "Text", kProbeText);
-  winsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kProbeKey, "NoNul", REG_SZ,
-                           std::vector<uint8_t>(kProbeUnterminated, kProbeUnterminated + 6));
-  winsim::SetRegistryString(HKEY_LOCAL_MACHINE, kProbeKey, "Expand", kProbeExpand, REG_EXPAND_SZ);
-  const uint8_t* number = reinterpret_cast<const uint8_t*>(&kProbeNumber);
-  winsim::SetRegistryValue(HKEY_LOCAL_MACHINE, kProbeKey, "Number", REG_DWORD,
-                           std::vector<uint8_t>(number, number + sizeof kProbeNumber));
-  for (const std::string& subkey : subkeys) winsim::AddRegistryKey(HKEY_LOCAL_MACHINE, subkey);
+    winsim::AddRegistryKey(HKEY_LOCAL_MACHINE, path);
+    if (path != kProbeKey) continue;
+    for (const Value& v : values) {
+      const uint8_t* bytes = static_cast<const uint8_t*>(v.data);
+      winsim::SetRegistryValue(HKEY_LOCAL_MACHINE, path, v.name, v.type, std::vector<uint8_t>(bytes, bytes + v.size));
+    }
 #endif
+  }
 }
 
 void RegistryOpenCases() {
@@ -1077,8 +992,7 @@ void ControlCase(const char* id, SC_HANDLE manager, const char* name, DWORD acce
   SC_HANDLE service = OpenServiceA(manager, name, access);
   SERVICE_STATUS status{};
   SetLastError(0);
-  const BOOL ok = ControlService(service, control, &status);
-  Line(id).Result("result", ok, GetLastError());
+  Line(id, ControlService(service, control, &status));
   Line((std::string(id) + ".status").c_str()).Add("state", Num(status.dwCurrentState));
   CloseServiceHandle(service);
 }
@@ -1090,29 +1004,26 @@ void ServiceCases() {
 #endif
   SetLastError(0);
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  Line("service.manager.open").Result("result", manager != nullptr, GetLastError());
+  Line("service.manager.open", manager != nullptr);
   if (!manager) return;
 
   SetLastError(0);
   SC_HANDLE missing = OpenServiceA(manager, "KvNoSuchService", SERVICE_QUERY_STATUS);
-  Line("service.open.missing").Result("result", missing != nullptr, GetLastError());
+  Line("service.open.missing", missing != nullptr);
   if (missing) CloseServiceHandle(missing);
 
   SC_HANDLE spooler = OpenServiceA(manager, "SPOOLER", SERVICE_QUERY_STATUS);
   SERVICE_STATUS status{};
-  BOOL ok = QueryServiceStatus(spooler, &status);
-  Line("service.query.stopped").Result("result", ok, GetLastError()).Add("state", Num(status.dwCurrentState))
+  Line("service.query.stopped", QueryServiceStatus(spooler, &status))
+      .Add("state", Num(status.dwCurrentState))
       .Add("accepted", Hex(status.dwControlsAccepted));
   SetLastError(0);
-  ok = StartServiceA(spooler, 0, nullptr);
-  Line("service.start.without-right").Result("result", ok, GetLastError());
-  ok = ControlService(spooler, SERVICE_CONTROL_STOP, &status);
-  Line("service.stop.without-right").Result("result", ok, GetLastError());
+  Line("service.start.without-right", StartServiceA(spooler, 0, nullptr));
+  Line("service.stop.without-right", ControlService(spooler, SERVICE_CONTROL_STOP, &status));
   CloseServiceHandle(spooler);
 
   spooler = OpenServiceA(manager, "Spooler", SERVICE_START);
-  ok = QueryServiceStatus(spooler, &status);
-  Line("service.query.without-right").Result("result", ok, GetLastError());
+  Line("service.query.without-right", QueryServiceStatus(spooler, &status));
   CloseServiceHandle(spooler);
 
   ControlCase("service.stop.stopped", manager, "Spooler", 0x2C, SERVICE_CONTROL_STOP);
@@ -1122,23 +1033,19 @@ void ServiceCases() {
   // Started, started again, refused a continue it does not accept, stopped.
   spooler = OpenServiceA(manager, "Spooler", 0x54);
   SetLastError(0);
-  ok = StartServiceA(spooler, 0, nullptr);
-  Line("service.start.stopped").Result("result", ok, GetLastError());
+  Line("service.start.stopped", StartServiceA(spooler, 0, nullptr));
   Line("service.start.reached").Add("state", WaitFor(manager, "Spooler", SERVICE_RUNNING));
-  ok = StartServiceA(spooler, 0, nullptr);
-  Line("service.start.running").Result("result", ok, GetLastError());
+  Line("service.start.running", StartServiceA(spooler, 0, nullptr));
   CloseServiceHandle(spooler);
   ControlCase("service.continue.running", manager, "Spooler", 0x54, SERVICE_CONTROL_CONTINUE);
   spooler = OpenServiceA(manager, "Spooler", 0x2C);
   SetLastError(0);
-  ok = ControlService(spooler, SERVICE_CONTROL_STOP, &status);
-  Line("service.stop.running").Result("result", ok, GetLastError());
+  Line("service.stop.running", ControlService(spooler, SERVICE_CONTROL_STOP, &status));
   CloseServiceHandle(spooler);
   Line("service.stop.reached").Add("state", WaitFor(manager, "Spooler", SERVICE_STOPPED));
 
   SetLastError(0);
-  ok = CloseServiceHandle(nullptr);
-  Line("service.close.null").Result("result", ok, GetLastError());
+  Line("service.close.null", CloseServiceHandle(nullptr));
   Line("service.manager.close").Add("result", Bool(CloseServiceHandle(manager)));
 }
 
@@ -1182,8 +1089,7 @@ void ProcessCase(const char* id, const char* application, const std::string& com
                  const char* infoId = nullptr) {
   char buffer[MAX_PATH];
   std::snprintf(buffer, sizeof buffer, "%s", commandLine.c_str());
-  STARTUPINFOA startup;
-  std::memset(&startup, 0, sizeof startup);
+  STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info;
   std::memset(&info, 0xCC, sizeof info);
@@ -1198,7 +1104,8 @@ void ProcessCase(const char* id, const char* application, const std::string& com
   }
   line.Add("close-thread", Bool(CloseHandle(info.hThread))).Add("close-process", Bool(CloseHandle(info.hProcess)));
   SetLastError(0);
-  line.Result("close-again", CloseHandle(info.hProcess), GetLastError());
+  const BOOL again = CloseHandle(info.hProcess);
+  line.Result("close-again", again, GetLastError());
 }
 
 void ProcessCases() {
@@ -1236,14 +1143,14 @@ void SessionCases() {
 
   SetLastError(0);
   const HANDLE server = open(nullptr);
-  Line("desktop.wts.open-local").Result("result", server != nullptr, GetLastError());
+  Line("desktop.wts.open-local", server != nullptr);
   if (server) close(server);
 
   PWTS_SESSION_INFOA sessions = nullptr;
   DWORD count = 0;
   SetLastError(0);
   const BOOL listed = enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &sessions, &count);
-  Line("desktop.wts.enumerate").Result("result", listed, GetLastError());
+  Line("desktop.wts.enumerate", listed);
   if (listed && sessions) release(sessions);
 
   // The user of the probe's own session: a string whose byte count includes
@@ -1252,41 +1159,28 @@ void SessionCases() {
   DWORD bytes = 0;
   SetLastError(0);
   const BOOL named = query(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, WTSUserName, &user, &bytes);
-  {
-    Line line("desktop.wts.user-name");
-    line.Result("result", named, GetLastError());
-    if (named) line.Add("empty", Bool(!*user)).Add("bytes-count-nul", Bool(bytes == std::strlen(user) + 1));
+  Line line("desktop.wts.user-name", named);
+  if (named) {
+    line.Add("empty", Bool(!*user)).Add("bytes-count-nul", Bool(bytes == std::strlen(user) + 1));
+    release(user);
   }
-  if (named) release(user);
   FreeLibrary(module);
 }
 
 void PrinterCases() {
   // A fresh machine has no printer: the size query is the whole answer.
-  DWORD needed = 77, returned = 77;
-  SetLastError(0);
-  BOOL ok = EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
-  Line("desktop.printers.size-query")
-      .Result("result", ok, GetLastError())
-      .Add("needed", Num(needed))
-      .Add("returned", Num(returned));
   BYTE buffer[16];
-  needed = returned = 77;
-  ok = EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, sizeof buffer, &needed, &returned);
-  Line("desktop.printers.small-buffer")
-      .Result("result", ok, GetLastError())
-      .Add("needed", Num(needed))
-      .Add("returned", Num(returned));
+  for (DWORD room : {0u, 16u}) {
+    DWORD needed = 77, returned = 77;
+    SetLastError(0);
+    Line(room ? "desktop.printers.small-buffer" : "desktop.printers.size-query",
+         EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, room ? buffer : nullptr, room, &needed, &returned))
+        .Add("needed", Num(needed))
+        .Add("returned", Num(returned));
+  }
+  DWORD needed = 0, returned = 0;
   SetLastError(0);
-  ok = EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 3, nullptr, 0, &needed, &returned);
-  Line("desktop.printers.level-3").Result("result", ok, GetLastError());
-}
-
-void DesktopCases() {
-  WindowCases();
-  ProcessCases();
-  SessionCases();
-  PrinterCases();
+  Line("desktop.printers.level-3", EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 3, nullptr, 0, &needed, &returned));
 }
 
 // ---- Threads, named events and posted messages ------------------------------
@@ -1301,6 +1195,11 @@ HANDLE EventCase(const char* id, LPSECURITY_ATTRIBUTES attributes, BOOL initialS
 }
 
 void EventCases() {
+#ifndef _WIN32
+  // Wine runs its programs in session 1, as Vista does a user's; on XP the
+  // console's first user is in session 0, where local names are global ones.
+  winsim::SetSessionId(1);
+#endif
   HANDLE first = EventCase("thread.event.create", nullptr, FALSE, "KvProbeEvent");
   HANDLE second = EventCase("thread.event.create-again", nullptr, TRUE, "KvProbeEvent");
   Line("thread.event.create-again.handles").Add("distinct", Bool(first != second));
@@ -1310,11 +1209,9 @@ void EventCases() {
 
   SECURITY_DESCRIPTOR descriptor;
   SetLastError(0);
-  BOOL ok = InitializeSecurityDescriptor(&descriptor, 2);
-  Line("thread.sd.init-revision-2").Result("result", ok, GetLastError());
-  ok = InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-       SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
-  Line("thread.sd.null-dacl").Result("result", ok, GetLastError());
+  Line("thread.sd.init-revision-2", InitializeSecurityDescriptor(&descriptor, 2));
+  Line("thread.sd.null-dacl", InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                                  SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE));
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, TRUE};
   HANDLE global = EventCase("thread.event.global-null-dacl", &attributes, FALSE, "Global\\KvProbeEvent");
   CloseHandle(EventCase("thread.event.global-again", nullptr, FALSE, "Global\\KvProbeEvent"));
@@ -1363,22 +1260,11 @@ void ThreadCases() {
 
   Line("thread.current-process").Add("pseudo", Bool(GetCurrentProcess() == reinterpret_cast<HANDLE>(-1)));
   SetLastError(0);
-  BOOL posted = PostMessageA(NoWindow(), WM_USER + 1, 0, 0);
-  Line("thread.post.missing").Result("result", posted, GetLastError());
+  Line("thread.post.missing", PostMessageA(NoWindow(), WM_USER + 1, 0, 0));
   SetLastError(0);
-  posted = PostMessageA(nullptr, WM_USER + 1, 0, 0);
-  Line("thread.post.null").Result("result", posted, GetLastError());
+  Line("thread.post.null", PostMessageA(nullptr, WM_USER + 1, 0, 0));
 }
 
-void ThreadGroupCases() {
-#ifndef _WIN32
-  // Wine runs its programs in session 1, as Vista does a user's; on XP the
-  // console's first user is in session 0, where local names are global ones.
-  winsim::SetSessionId(1);
-#endif
-  EventCases();
-  ThreadCases();
-}
 
 // ---- The tool's string table, the token and ADVAPI32.DLL -------------------
 
@@ -1408,10 +1294,9 @@ void StringCases() {
       missing += (missing.empty() ? "" : ",") + Num(id) + (GetLastError() ? ":" + Num(GetLastError()) : "");
       continue;
     }
-    const std::vector<unsigned char> bytes(buffer, buffer + length);
-    char digest[32];
-    std::snprintf(digest, sizeof digest, "%d:%08lX", length, Crc32(bytes));
-    Line(("strings.text." + Num(id)).c_str()).Add("bytes", digest).Add("nul", Bool(buffer[length] == '\0'));
+    Line(("strings.text." + Num(id)).c_str())
+        .Add("bytes", Digest(std::vector<unsigned char>(buffer, buffer + length)))
+        .Add("nul", Bool(buffer[length] == '\0'));
   }
   Line("strings.missing-in-blocks").Add("ids", missing);
 
@@ -1455,10 +1340,8 @@ void TokenCases() {
   const HANDLE process = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
   HANDLE token = nullptr, queryOnly = nullptr;
   SetLastError(0);
-  BOOL ok = OpenProcessToken(process, TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);
-  Line("token.open").Result("result", ok, GetLastError());
-  ok = OpenProcessToken(process, TOKEN_QUERY, &queryOnly);
-  Line("token.open-query-only").Result("result", ok, GetLastError());
+  Line("token.open", OpenProcessToken(process, TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token));
+  Line("token.open-query-only", OpenProcessToken(process, TOKEN_QUERY, &queryOnly));
 
   struct Lookup {
     const char* id;
@@ -1478,9 +1361,8 @@ void TokenCases() {
   for (const Lookup& lookup : lookups) {
     LUID luid = {0, 0};
     SetLastError(0);
-    ok = LookupPrivilegeValueA(lookup.system, lookup.name, &luid);
-    Line line(lookup.id);
-    line.Result("result", ok, GetLastError());
+    const BOOL ok = LookupPrivilegeValueA(lookup.system, lookup.name, &luid);
+    Line line(lookup.id, ok);
     if (ok) line.Add("luid", Num(luid.LowPart) + ":" + Num(luid.HighPart));
     if (ok && !shutdown.LowPart) shutdown = luid;
   }
@@ -1498,13 +1380,9 @@ void TokenCases() {
       {"token.adjust.query-only-handle", &queryOnly, shutdown.LowPart},
   };
   for (const Adjust& adjust : adjusts) {
-    TOKEN_PRIVILEGES privileges;
-    privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Luid.LowPart = adjust.luid;
-    privileges.Privileges[0].Luid.HighPart = 0;
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    TOKEN_PRIVILEGES privileges = {1, {{{adjust.luid, 0}, SE_PRIVILEGE_ENABLED}}};
     SetLastError(0xDEAD);
-    ok = AdjustTokenPrivileges(*adjust.token, FALSE, &privileges, 16, nullptr, nullptr);
+    const BOOL ok = AdjustTokenPrivileges(*adjust.token, FALSE, &privileges, 16, nullptr, nullptr);
     Line(adjust.id).Add("result", Bool(ok)).Add("error", Num(GetLastError()));
   }
   const BOOL closed = CloseHandle(token);
@@ -1528,26 +1406,29 @@ void TokenCases() {
   if (full) FreeLibrary(full);
 }
 
+// The groups, each run as its functions in order.
 struct Group {
   const char* name;
-  void (*run)();
+  std::vector<void (*)()> parts;
 };
 
 const Group kGroups[] = {
-    {"fs", FileSystemCases},
-    {"expand", ExpansionCases},
-    {"version", VersionCases},
-    {"delayed", DelayedCases},
-    {"profile", ProfileCases},
-    {"text", TextCases},
-    {"com", ComCases},
-    {"registry", RegistryCases},
-    {"service", ServiceCases},
-    {"desktop", DesktopCases},
-    {"thread", ThreadGroupCases},
-    {"strings", StringCases},
-    {"token", TokenCases},
-    {"update", ToolExpansionCases},
+    {"fs",
+     {DirectoryCases, FindCases, DeleteCases, MoveCases, CopyCases, ShortNameCases, OpenForReadCases, HeldByWriterCases,
+      InUseCases}},
+    {"expand", {SetupApiCases, LzCases}},
+    {"version", {VersionCases}},
+    {"delayed", {DelayedCases}},
+    {"profile", {ProfileCases}},
+    {"text", {TextCases}},
+    {"com", {ComCases}},
+    {"registry", {RegistryCases}},
+    {"service", {ServiceCases}},
+    {"desktop", {WindowCases, ProcessCases, SessionCases, PrinterCases}},
+    {"thread", {EventCases, ThreadCases}},
+    {"strings", {StringCases}},
+    {"token", {TokenCases}},
+    {"update", {ToolExpansionCases}},
 };
 
 std::string Directory(UINT(WINAPI* get)(LPSTR, UINT)) {
@@ -1557,13 +1438,11 @@ std::string Directory(UINT(WINAPI* get)(LPSTR, UINT)) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: probe%s WORKDIR [GROUP]\n",
 #ifdef _WIN32
-               ""
+  std::fputs("usage: probe WORKDIR [GROUP]\n", stderr);
 #else
-               "_host [--import HOSTDIR]"
+  std::fputs("usage: probe_host [--import HOSTDIR] WORKDIR [GROUP]\n", stderr);
 #endif
-  );
   return 2;
 }
 
@@ -1631,7 +1510,7 @@ int main(int argc, char** argv) {
   bool ran = false;
   for (const Group& group : kGroups) {
     if (args.size() == 2 && args[1] != group.name) continue;
-    group.run();
+    for (void (*part)() : group.parts) part();
     ran = true;
   }
   std::fflush(stdout);

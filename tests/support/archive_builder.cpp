@@ -63,21 +63,16 @@ std::vector<uint8_t> Cabinet(const std::vector<CabinetFile>& files, size_t block
   for (const CabinetFile& file : files) folderData.insert(folderData.end(), file.content.begin(), file.content.end());
   const size_t blocks = (folderData.size() + blockSize - 1) / blockSize;
 
+  // CFHEADER: signature, reserved, cbCabinet and coffFiles (both patched
+  // below, each followed by a reserved field), version 1.3, one folder, the
+  // files, no reserve and no previous or next cabinet, set id, first
+  // cabinet of the set.
+  const size_t sizeAt = 8, filesAt = 16;
   std::vector<uint8_t> out = {'M', 'S', 'C', 'F'};
-  Put32(out, 0);
-  const size_t sizeAt = out.size();
-  Put32(out, 0);  // cbCabinet, patched below
-  Put32(out, 0);
-  const size_t filesAt = out.size();
-  Put32(out, 0);  // coffFiles, patched below
-  Put32(out, 0);
-  out.push_back(3);  // version 1.3
+  for (int i = 0; i < 5; ++i) Put32(out, 0);
+  out.push_back(3);
   out.push_back(1);
-  Put16(out, 1);  // one folder
-  Put16(out, static_cast<uint32_t>(files.size()));
-  Put16(out, 0);       // no reserve, no previous or next cabinet
-  Put16(out, 0x1234);  // set id
-  Put16(out, 0);       // first cabinet of the set
+  for (uint32_t v : {1u, static_cast<uint32_t>(files.size()), 0u, 0x1234u, 0u}) Put16(out, v);
 
   const size_t dataAt = out.size();
   Put32(out, 0);  // coffCabStart, patched below

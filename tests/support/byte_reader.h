@@ -19,7 +19,6 @@ class ByteReader {
  public:
   explicit ByteReader(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
 
-  size_t size() const { return bytes_.size(); }
   void Need(uint64_t offset, uint64_t length, const char* what) const {
     if (offset > bytes_.size() || length > bytes_.size() - offset)
       throw Malformed(std::string(what) + " lies outside its data");

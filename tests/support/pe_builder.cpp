@@ -7,6 +7,7 @@
 //          data entry, then the resource data
 #include "pe_builder.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace kvtest {
@@ -51,32 +52,17 @@ class Bytes {
   std::vector<uint8_t> data_;
 };
 
-// UTF-8 to UTF-16 code units (no validation beyond what tests need).
+// UTF-8 to UTF-16 code units, for the Basic Multilingual Plane (no
+// validation beyond what tests need).
 std::u16string Utf16(const std::string& text) {
   std::u16string out;
   for (size_t i = 0; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    uint32_t cp = c;
-    size_t n = 1;
-    if (c >= 0xF0) {
-      cp = c & 0x07;
-      n = 4;
-    } else if (c >= 0xE0) {
-      cp = c & 0x0F;
-      n = 3;
-    } else if (c >= 0xC0) {
-      cp = c & 0x1F;
-      n = 2;
-    }
-    if (i + n > text.size()) throw std::invalid_argument("truncated UTF-8");
+    const size_t n = c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    if (c >= 0xF0 || i + n > text.size()) throw std::invalid_argument("not UTF-8 of the Basic Multilingual Plane");
+    uint32_t cp = n == 3 ? c & 0x0F : n == 2 ? c & 0x1F : c;
     for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    out.push_back(static_cast<char16_t>(cp));
     i += n;
   }
   return out;
@@ -114,23 +100,17 @@ std::vector<uint8_t> Serialize(const VersionNode& node) {
 }
 
 VersionNode TextNode(const std::string& key, const std::string& value) {
-  VersionNode node;
-  node.key = key;
-  node.text = true;
   const std::u16string wide = Utf16(value);
   Bytes bytes;
   for (char16_t c : wide) bytes.U16(c);
   bytes.U16(0);
-  node.value = bytes.data();
-  node.valueLength = static_cast<uint16_t>(wide.size() + 1);
-  return node;
+  return {key, true, bytes.data(), static_cast<uint16_t>(wide.size() + 1), {}};
 }
 
 std::string Hex4(uint16_t v) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string s(4, '0');
-  for (int i = 3; i >= 0; --i, v >>= 4) s[i] = digits[v & 0xF];
-  return s;
+  char text[8];
+  std::snprintf(text, sizeof text, "%04X", v);
+  return text;
 }
 
 // The .rsrc section's raw bytes for one resource: the directories by type,
@@ -149,10 +129,7 @@ std::vector<uint8_t> BuildResourceSection(uint16_t type, uint16_t id, uint16_t l
     const uint32_t next = directory * (level + 1);
     out.U32(level < 2 ? subdirectory | next : next);
   }
-  out.U32(kResourceRva + 3 * directory + 16);
-  out.U32(static_cast<uint32_t>(data.size()));
-  out.U32(0);
-  out.U32(0);
+  for (uint32_t v : {kResourceRva + 3 * directory + 16, static_cast<uint32_t>(data.size()), 0u, 0u}) out.U32(v);
   out.Raw(data);
   return out.data();
 }
@@ -166,79 +143,47 @@ std::vector<uint8_t> BuildImage(const std::vector<uint8_t>* rsrc) {
       rsrc ? kResourceRva + AlignUp(static_cast<uint32_t>(rsrc->size()), kSectionAlignment) : kSectionAlignment;
 
   Bytes out;
-  // IMAGE_DOS_HEADER
-  out.U16(0x5A4D);  // "MZ"
-  out.U16(0x90);    // e_cblp
-  out.U16(3);       // e_cp
-  out.U16(0);       // e_crlc
-  out.U16(4);       // e_cparhdr
-  out.U16(0);       // e_minalloc
-  out.U16(0xFFFF);  // e_maxalloc
-  out.U16(0);       // e_ss
-  out.U16(0xB8);    // e_sp
+  // IMAGE_DOS_HEADER: the loader reads only its "MZ" and e_lfanew.
+  out.U16(0x5A4D);
   out.Zeros(0x3C - out.size());
-  out.U32(kPeOffset);  // e_lfanew
+  out.U32(kPeOffset);
 
-  // Signature and IMAGE_FILE_HEADER
-  out.U32(0x00004550);  // "PE\0\0"
-  out.U16(0x014C);      // Machine: i386
+  // "PE\0\0" and IMAGE_FILE_HEADER: i386, the sections, a time in 2005, no
+  // symbols, the optional header's size, EXECUTABLE_IMAGE | RELOCS_STRIPPED |
+  // LINE/LOCAL_SYMS_STRIPPED | 32BIT_MACHINE.
+  out.U32(0x00004550);
+  out.U16(0x014C);
   out.U16(sections);
-  out.U32(0x42000000);  // TimeDateStamp (2005)
-  out.U32(0);           // PointerToSymbolTable
-  out.U32(0);           // NumberOfSymbols
-  out.U16(0xE0);        // SizeOfOptionalHeader
-  out.U16(0x010F);      // EXECUTABLE_IMAGE | RELOCS_STRIPPED | LINE/LOCAL_SYMS_STRIPPED | 32BIT_MACHINE
+  for (uint32_t v : {0x42000000u, 0u, 0u}) out.U32(v);
+  out.U16(0xE0);
+  out.U16(0x010F);
 
-  // IMAGE_OPTIONAL_HEADER32
-  out.U16(0x010B);  // Magic: PE32
-  out.U8(6);        // MajorLinkerVersion
-  out.U8(0);
-  out.U32(0);           // SizeOfCode
-  out.U32(rawSize);     // SizeOfInitializedData
-  out.U32(0);           // SizeOfUninitializedData
-  out.U32(0);           // AddressOfEntryPoint: none, the image is data only
-  out.U32(0);           // BaseOfCode
-  out.U32(kResourceRva);  // BaseOfData
-  out.U32(0x00400000);  // ImageBase
-  out.U32(kSectionAlignment);
-  out.U32(kFileAlignment);
-  out.U16(4);  // MajorOperatingSystemVersion
+  // IMAGE_OPTIONAL_HEADER32: PE32, linker 6.0; sizes of code, initialized
+  // and uninitialized data; no entry point (the image is data only); bases
+  // of code, data and image; alignments; operating system 4.0, image 0.0,
+  // subsystem 4.0; Win32VersionValue, SizeOfImage, SizeOfHeaders, CheckSum;
+  // Windows GUI, no DllCharacteristics; stack and heap reserve and commit;
+  // LoaderFlags; 16 data directories.
+  out.U16(0x010B);
+  out.U16(6);
+  for (uint32_t v : {0u, rawSize, 0u, 0u, 0u, kResourceRva, 0x00400000u, kSectionAlignment, kFileAlignment}) out.U32(v);
+  for (uint16_t v : {4, 0, 0, 0, 4, 0}) out.U16(v);
+  for (uint32_t v : {0u, imageSize, headersSize, 0u}) out.U32(v);
+  out.U16(2);
   out.U16(0);
-  out.U16(0);  // MajorImageVersion
-  out.U16(0);
-  out.U16(4);  // MajorSubsystemVersion
-  out.U16(0);
-  out.U32(0);  // Win32VersionValue
-  out.U32(imageSize);
-  out.U32(headersSize);
-  out.U32(0);          // CheckSum
-  out.U16(2);          // Subsystem: Windows GUI
-  out.U16(0);          // DllCharacteristics
-  out.U32(0x100000);   // SizeOfStackReserve
-  out.U32(0x1000);     // SizeOfStackCommit
-  out.U32(0x100000);   // SizeOfHeapReserve
-  out.U32(0x1000);     // SizeOfHeapCommit
-  out.U32(0);          // LoaderFlags
-  out.U32(16);         // NumberOfRvaAndSizes
+  for (uint32_t v : {0x100000u, 0x1000u, 0x100000u, 0x1000u, 0u, 16u}) out.U32(v);
   for (int i = 0; i < 16; ++i) {
     const bool resources = i == 2 && rsrc;
     out.U32(resources ? kResourceRva : 0);
     out.U32(resources ? static_cast<uint32_t>(rsrc->size()) : 0);
   }
 
-  // IMAGE_SECTION_HEADER
+  // IMAGE_SECTION_HEADER: name, virtual size and address, raw size and
+  // pointer, no relocations or line numbers, INITIALIZED_DATA | MEM_READ.
   if (rsrc) {
-    const char name[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
-    for (char c : name) out.U8(static_cast<uint8_t>(c));
-    out.U32(static_cast<uint32_t>(rsrc->size()));  // VirtualSize
-    out.U32(kResourceRva);
-    out.U32(rawSize);        // SizeOfRawData
-    out.U32(headersSize);    // PointerToRawData
-    out.U32(0);              // PointerToRelocations
-    out.U32(0);              // PointerToLinenumbers
-    out.U16(0);
-    out.U16(0);
-    out.U32(0x40000040);  // INITIALIZED_DATA | MEM_READ
+    out.Raw({'.', 'r', 's', 'r', 'c', 0, 0, 0});
+    for (uint32_t v : {static_cast<uint32_t>(rsrc->size()), kResourceRva, rawSize, headersSize, 0u, 0u, 0u}) out.U32(v);
+    out.U32(0x40000040);
   }
   out.Zeros(headersSize - out.size());
   if (rsrc) {
@@ -251,50 +196,28 @@ std::vector<uint8_t> BuildImage(const std::vector<uint8_t>* rsrc) {
 }  // namespace
 
 std::vector<uint8_t> BuildVersionBlock(const VersionResource& resource) {
-  Bytes fixed;  // VS_FIXEDFILEINFO
-  fixed.U32(0xFEEF04BD);
-  fixed.U32(0x00010000);
-  fixed.U32(Half(resource.fileVersion[0], resource.fileVersion[1]));
-  fixed.U32(Half(resource.fileVersion[2], resource.fileVersion[3]));
-  fixed.U32(Half(resource.productVersion[0], resource.productVersion[1]));
-  fixed.U32(Half(resource.productVersion[2], resource.productVersion[3]));
-  fixed.U32(0x3F);        // dwFileFlagsMask
-  fixed.U32(0);           // dwFileFlags
-  fixed.U32(0x00040004);  // VOS_NT_WINDOWS32
-  fixed.U32(1);           // VFT_APP
-  fixed.U32(0);           // dwFileSubtype
-  fixed.U32(0);           // dwFileDateMS
-  fixed.U32(0);           // dwFileDateLS
+  // VS_FIXEDFILEINFO: signature, structure version, file and product
+  // versions, flags mask 0x3F, no flags, VOS_NT_WINDOWS32, VFT_APP, no
+  // subtype, no date.
+  Bytes fixed;
+  const auto& file = resource.fileVersion;
+  const auto& product = resource.productVersion;
+  for (uint32_t v :
+       {0xFEEF04BDu, 0x00010000u, Half(file[0], file[1]), Half(file[2], file[3]), Half(product[0], product[1]),
+        Half(product[2], product[3]), 0x3Fu, 0u, 0x00040004u, 1u, 0u, 0u, 0u})
+    fixed.U32(v);
 
-  VersionNode root;
-  root.key = "VS_VERSION_INFO";
-  root.value = fixed.data();
-  root.valueLength = static_cast<uint16_t>(root.value.size());
-
+  VersionNode root{"VS_VERSION_INFO", false, fixed.data(), static_cast<uint16_t>(fixed.size()), {}};
   if (!resource.strings.empty()) {
-    VersionNode table;
-    table.key = Hex4(resource.language) + Hex4(resource.codePage);
-    table.text = true;
+    VersionNode table{Hex4(resource.language) + Hex4(resource.codePage), true, {}, 0, {}};
     for (const auto& entry : resource.strings) table.children.push_back(TextNode(entry.first, entry.second));
-    VersionNode stringFileInfo;
-    stringFileInfo.key = "StringFileInfo";
-    stringFileInfo.text = true;
-    stringFileInfo.children.push_back(table);
-    root.children.push_back(stringFileInfo);
+    root.children.push_back({"StringFileInfo", true, {}, 0, {table}});
   }
   if (resource.translation) {
     Bytes pair;
     pair.U16(resource.language);
     pair.U16(resource.codePage);
-    VersionNode translation;
-    translation.key = "Translation";
-    translation.value = pair.data();
-    translation.valueLength = 4;
-    VersionNode varFileInfo;
-    varFileInfo.key = "VarFileInfo";
-    varFileInfo.text = true;
-    varFileInfo.children.push_back(translation);
-    root.children.push_back(varFileInfo);
+    root.children.push_back({"VarFileInfo", true, {}, 0, {{"Translation", false, pair.data(), 4, {}}}});
   }
   return Serialize(root);
 }

@@ -23,7 +23,6 @@ class ImageReader {
     image_.machine = file_.U16(pe + 4);
     const uint16_t sectionCount = file_.U16(pe + 6);
     const uint16_t optionalSize = file_.U16(pe + 20);
-    image_.characteristics = file_.U16(pe + 22);
     const uint64_t optional = pe + 24;
     if (file_.U16(optional) != 0x010B) throw Malformed("not a PE32 image");
     image_.osMajor = file_.U16(optional + 40);
@@ -37,13 +36,7 @@ class ImageReader {
     for (uint16_t i = 0; i < sectionCount; ++i) {
       const uint64_t s = table + 40ull * i;
       file_.Need(s, 40, "the section table");
-      PeSection section;
-      for (int k = 0; k < 8 && file_.U8(s + k); ++k) section.name.push_back(static_cast<char>(file_.U8(s + k)));
-      section.virtualSize = file_.U32(s + 8);
-      section.virtualAddress = file_.U32(s + 12);
-      section.rawSize = file_.U32(s + 16);
-      section.rawPointer = file_.U32(s + 20);
-      image_.sections.push_back(section);
+      sections_.push_back(Section{file_.U32(s + 12), file_.U32(s + 16), file_.U32(s + 20)});
     }
 
     auto directory = [&](uint32_t index) -> uint32_t {
@@ -60,7 +53,7 @@ class ImageReader {
  private:
   // The file offset of an address of the loaded image.
   uint64_t Offset(uint32_t rva, const char* what) const {
-    for (const PeSection& s : image_.sections)
+    for (const Section& s : sections_)
       if (rva >= s.virtualAddress && rva - s.virtualAddress < s.rawSize)
         return s.rawPointer + uint64_t(rva - s.virtualAddress);
     throw Malformed(std::string(what) + " is in no section");
@@ -121,8 +114,13 @@ class ImageReader {
     }
   }
 
+  struct Section {
+    uint32_t virtualAddress, rawSize, rawPointer;
+  };
+
   ByteReader file_;
   PeImage& image_;
+  std::vector<Section> sections_;
   uint64_t resourceRoot_ = 0;
 };
 
@@ -135,11 +133,6 @@ std::vector<const PeResource*> PeImage::Find(uint16_t type, uint16_t name) const
   return found;
 }
 
-bool ReadPeImage(const std::vector<uint8_t>& bytes, PeImage* image, std::string* error) {
-  *image = PeImage();
-  return ParseOrExplain([&] { ImageReader(bytes, image).Read(); }, error);
-}
-
 bool ReadPeFile(const std::string& path, PeImage* image, std::string* error) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
@@ -147,7 +140,8 @@ bool ReadPeFile(const std::string& path, PeImage* image, std::string* error) {
     return false;
   }
   const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  return ReadPeImage(bytes, image, error);
+  *image = PeImage();
+  return ParseOrExplain([&] { ImageReader(bytes, image).Read(); }, error);
 }
 
 }  // namespace kvtest

@@ -1,5 +1,5 @@
-// Reads a built PE32 program back for tests: its headers, sections, imports
-// and resource tree. The reader is strict: any offset or size that leaves
+// Reads a built PE32 program back for tests: its headers, imports and
+// resource tree. The reader is strict: any offset or size that leaves
 // the file makes the whole read fail with a message, so a check never runs
 // on half an image. (winsim's version.dll keeps its own lookup, which
 // follows the loader on damaged files; this one walks everything.)
@@ -20,14 +20,6 @@ enum ResourceType : uint16_t {
   kRtGroupIcon = 14,
   kRtVersion = 16,
   kRtManifest = 24,
-};
-
-struct PeSection {
-  std::string name;
-  uint32_t virtualAddress = 0;
-  uint32_t virtualSize = 0;
-  uint32_t rawPointer = 0;
-  uint32_t rawSize = 0;
 };
 
 // One imported DLL, with its functions in table order: a name, or "#N" for
@@ -53,11 +45,9 @@ struct PeResource {
 
 struct PeImage {
   uint16_t machine = 0;
-  uint16_t characteristics = 0;
   uint16_t osMajor = 0, osMinor = 0;
   uint16_t subsystemMajor = 0, subsystemMinor = 0;
   uint16_t subsystem = 0;
-  std::vector<PeSection> sections;
   std::vector<PeImport> imports;
   std::vector<PeResource> resources;
 
@@ -65,9 +55,8 @@ struct PeImage {
   std::vector<const PeResource*> Find(uint16_t type, uint16_t name) const;
 };
 
-// Reads a PE32 image; false, with the reason in `error`, when the bytes are
-// not one or any of its tables leaves the file.
-bool ReadPeImage(const std::vector<uint8_t>& bytes, PeImage* image, std::string* error);
+// Reads a PE32 image from its file; false, with the reason in `error`, when
+// the file cannot be read or is no PE32 image, or any of its tables leaves it.
 bool ReadPeFile(const std::string& path, PeImage* image, std::string* error);
 
 }  // namespace kvtest

@@ -1,5 +1,7 @@
 #include "resource_formats.h"
 
+#include <regex>
+
 #include "byte_reader.h"
 
 namespace kvtest {
@@ -98,17 +100,6 @@ VersionNode ReadVersionNode(const ByteReader& in, uint64_t at) {
   return node;
 }
 
-// Skips "<!-- ... -->" and "<? ... ?>"; returns the position after them.
-size_t SkipMarkup(const std::string& xml, size_t at) {
-  if (xml.compare(at, 4, "<!--") == 0)
-    return xml.find("-->", at) == std::string::npos ? xml.size() : xml.find("-->", at) + 3;
-  if (xml.compare(at, 2, "<?") == 0)
-    return xml.find("?>", at) == std::string::npos ? xml.size() : xml.find("?>", at) + 2;
-  return at;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 }  // namespace
 
 bool ParseDialogEx(const std::vector<uint8_t>& data, DialogTemplate* dialog, std::string* error) {
@@ -168,8 +159,7 @@ bool ParseIconGroup(const std::vector<uint8_t>& data, std::vector<IconGroupEntry
         if (in.U16(0) != 0 || in.U16(2) != 1) throw Malformed("not an icon group directory");
         for (uint16_t i = 0, n = in.U16(4); i < n; ++i) {
           const uint64_t e = 6 + 14ull * i;
-          entries->push_back(IconGroupEntry{in.U8(e), in.U8(e + 1), in.U8(e + 2), in.U16(e + 4), in.U16(e + 6),
-                                            in.U32(e + 8), in.U16(e + 12)});
+          entries->push_back(IconGroupEntry{in.U8(e), in.U8(e + 1), in.U32(e + 8), in.U16(e + 12)});
         }
       },
       error);
@@ -187,42 +177,26 @@ bool ParseIconImage(const std::vector<uint8_t>& data, IconImage* image, std::str
         if (in.U32(0) != 40) throw Malformed("an icon image is neither a bitmap nor a PNG");
         image->width = static_cast<int32_t>(in.U32(4));
         image->height = static_cast<int32_t>(in.U32(8));
-        image->bitCount = in.U16(14);
       },
       error);
 }
 
 std::vector<XmlElement> XmlElements(const std::string& xml, const std::string& name) {
+  const std::string text = std::regex_replace(xml, std::regex("<!--[\\s\\S]*?-->"), "");
+  // An opening tag (with any namespace prefix), and one attribute in it.
+  const std::regex tag("<(\\w+:)?" + name + "(\\s[^>]*?)?(/?)>");
+  const std::regex attribute("([\\w:.-]+)\\s*=\\s*(\"([^\"]*)\"|'([^']*)')");
+  const std::sregex_iterator end;
   std::vector<XmlElement> found;
-  for (size_t at = xml.find('<'); at != std::string::npos; at = xml.find('<', at + 1)) {
-    const size_t after = SkipMarkup(xml, at);
-    if (after != at) {
-      at = after - 1;
-      continue;
-    }
-    size_t p = at + 1;
-    while (p < xml.size() && !IsBlank(xml[p]) && xml[p] != '>' && xml[p] != '/') ++p;
-    const std::string qualified = xml.substr(at + 1, p - at - 1);
-    const size_t colon = qualified.find(':');
-    if ((colon == std::string::npos ? qualified : qualified.substr(colon + 1)) != name) continue;
-
+  for (std::sregex_iterator it(text.begin(), text.end(), tag); it != end; ++it) {
     XmlElement element;
-    for (;;) {
-      while (p < xml.size() && IsBlank(xml[p])) ++p;
-      if (p >= xml.size() || xml[p] == '>' || xml[p] == '/') break;
-      const size_t equals = xml.find('=', p);
-      if (equals == std::string::npos || equals + 1 >= xml.size()) break;
-      std::string attribute = xml.substr(p, equals - p);
-      while (!attribute.empty() && IsBlank(attribute.back())) attribute.pop_back();
-      const size_t open = xml.find_first_of("\"'", equals);
-      const size_t close = open == std::string::npos ? open : xml.find(xml[open], open + 1);
-      if (close == std::string::npos) break;
-      element.attributes[attribute] = xml.substr(open + 1, close - open - 1);
-      p = close + 1;
-    }
-    if (p < xml.size() && xml[p] == '>') {
-      const size_t end = xml.find("</" + qualified, p);
-      element.content = xml.substr(p + 1, end == std::string::npos ? std::string::npos : end - p - 1);
+    const std::string attributes = (*it)[2];
+    for (std::sregex_iterator a(attributes.begin(), attributes.end(), attribute); a != end; ++a)
+      element.attributes[(*a)[1]] = (*a)[3].matched ? (*a)[3] : (*a)[4];
+    if ((*it)[3].length() == 0) {
+      const size_t from = it->position() + it->length();
+      const size_t close = text.find("</" + (*it)[1].str() + name, from);
+      element.content = text.substr(from, close == std::string::npos ? std::string::npos : close - from);
     }
     found.push_back(element);
   }
@@ -231,24 +205,16 @@ std::vector<XmlElement> XmlElements(const std::string& xml, const std::string& n
 
 std::string Utf8(const std::u16string& text) {
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t cp = text[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  for (const char16_t unit : text) {  // each unit on its own: the tool's texts need no surrogates
+    if (unit < 0x80) {
+      out.push_back(static_cast<char>(unit));
+    } else if (unit < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+      out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
     } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
     }
   }
   return out;

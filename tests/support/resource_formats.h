@@ -64,10 +64,10 @@ struct VersionNode {
 };
 bool ParseVersionBlock(const std::vector<uint8_t>& data, VersionNode* root, std::string* error);
 
-// One entry of an RT_GROUP_ICON directory (a width or height of 0 is 256).
+// What the checks read of an RT_GROUP_ICON entry (a width or height of 0 is
+// 256): the size, and the RT_ICON resource with its length in bytes.
 struct IconGroupEntry {
-  uint8_t width = 0, height = 0, colors = 0;
-  uint16_t planes = 0, bitCount = 0;
+  uint8_t width = 0, height = 0;
   uint32_t bytes = 0;
   uint16_t iconId = 0;
 };
@@ -78,7 +78,6 @@ bool ParseIconGroup(const std::vector<uint8_t>& data, std::vector<IconGroupEntry
 struct IconImage {
   bool png = false;
   int32_t width = 0, height = 0;
-  uint16_t bitCount = 0;
 };
 bool ParseIconImage(const std::vector<uint8_t>& data, IconImage* image, std::string* error);
 
@@ -97,7 +96,7 @@ struct XmlElement {
 };
 std::vector<XmlElement> XmlElements(const std::string& xml, const std::string& name);
 
-// UTF-16 as UTF-8, for messages.
+// UTF-16 as UTF-8, for messages (a surrogate pair comes out as two characters).
 std::string Utf8(const std::u16string& text);
 
 }  // namespace kvtest
