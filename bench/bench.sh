@@ -74,7 +74,7 @@ rm -rf "$WINEPREFIX/drive_c/testbed/logs"/*
 # pause); stopping the service (readings every 500 ms from the request, the
 # first after the service's stop delay, then 1000 ms more); starting it (it
 # runs at once: the first reading, 500 ms after the request).
-stop_delay=$(testbed/wine/inspect.sh "$work/template" reg 'HKLM\SOFTWARE\KvTestbed' ServerStopDelayMs)
+stop_delay=$(testbed/wine/read-prefix.sh "$work/template" reg 'HKLM\SOFTWARE\KvTestbed' ServerStopDelayMs)
 stop_delay=$((stop_delay))
 HANDOFF_MS=5000 CLOSE_MS=100 STOP_POLL_MS=$((500 * (stop_delay / 500 + 1))) STOP_PAUSE_MS=1000 START_MS=500
 UPDATE_WAITS_MS=$((HANDOFF_MS + CLOSE_MS + STOP_POLL_MS + STOP_PAUSE_MS + START_MS))
@@ -105,7 +105,7 @@ timed_run() {  # KIND ROUND
   session_end
   local log
   for log in ZAMWTQNT.log ZAMBAZ.log zamgik.log; do
-    testbed/wine/inspect.sh "$WINEPREFIX" log "$log" >"$dir/$log" 2>/dev/null || rm -f "$dir/$log"
+    testbed/wine/read-prefix.sh "$WINEPREFIX" log "$log" >"$dir/$log" 2>/dev/null || rm -f "$dir/$log"
   done
   # Where the run's time went, from the suite's events (clock times in its
   # logs): start to the hand-off, then to the panel closing, to the stop
@@ -114,7 +114,7 @@ timed_run() {  # KIND ROUND
   local wall segments
   wall=$(awk -v a="$started" -v b="$ended" 'BEGIN { printf "%.3f", b - a }')
   segments=$(cat "$dir"/*.log 2>/dev/null | awk -v start="$clock" -v wall="$wall" '
-    function seconds(clock, parts) { split(clock, parts, ":"); return parts[1] * 3600 + parts[2] * 60 + parts[3] }
+    function seconds(clock, fields) { split(clock, fields, ":"); return fields[1] * 3600 + fields[2] * 60 + fields[3] }
     function at(name) { t = seconds($1) - from; if (t < -43200) t += 86400; if (t >= 0 && !(name in seen)) seen[name] = t }
     BEGIN { from = seconds(start); split("handoff closed stop started", names, " ") }
     /OpenManagerExA/ { at("handoff") }

@@ -94,7 +94,7 @@ cp -p build/win32/KV_UPDAT.EXE "$WINEPREFIX"/drive_c/testbed/shipped/newer/* "$t
 # The wizard shows the read-me of its current directory, in the code page.
 cp testbed/shipped/Readme.txt "$tool_dir/Readme.txt"  # code page 932, CR LF, as the tool reads it
 for file in ZAMPUX.DL_ ZAMWTQNT.EX_; do
-  printf '%s\t%s\n' "$file" "$(testbed/wine/inspect.sh "$WINEPREFIX" version "C:\\kv\\$file")"
+  printf '%s\t%s\n' "$file" "$(testbed/wine/read-prefix.sh "$WINEPREFIX" version "C:\\kv\\$file")"
 done >"$run/shipped"
 state_files_and_registry "$WINEPREFIX" "$run/before"
 
@@ -137,7 +137,7 @@ session_end
 trap - EXIT
 mkdir -p "$run/logs"
 for log in ZAMWTQNT.log ZAMBAZ.log zamgik.log; do
-  testbed/wine/inspect.sh "$WINEPREFIX" log "$log" >"$run/logs/$log" || rm -f "$run/logs/$log"
+  testbed/wine/read-prefix.sh "$WINEPREFIX" log "$log" >"$run/logs/$log" || rm -f "$run/logs/$log"
 done
 state_files_and_registry "$WINEPREFIX" "$run/after"
 

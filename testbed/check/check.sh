@@ -156,7 +156,7 @@ done
 stop_ms=$(awk '$1 == "service" && $2 == "stop-ms" { print $3 }' "$work/suite/stdout")
 [ "${stop_ms:-0}" -ge $MIN_STOP_MS ] || fail "the service stopped in ${stop_ms:-?} ms, not at least $MIN_STOP_MS"
 for log in ZAMWTQNT.log ZAMBAZ.log zamgik.log; do
-  "$wine_dir/inspect.sh" "$work/suite/prefix" log "$log" | cut -d' ' -f3- >"$work/suite/$log" || true
+  "$wine_dir/read-prefix.sh" "$work/suite/prefix" log "$log" | cut -d' ' -f3- >"$work/suite/$log" || true
   # The wanted lines must come in order, others may come between them.
   printf '%s\n' "${LOG_LINES[@]}" | awk -F '|' -v name="$log" '$1 == name { print substr($0, length(name) + 2) }' |
     awk 'NR == FNR { want[++n] = $0; next } i < n && $0 == want[i + 1] { ++i } END { if (i < n) print want[i + 1] }' \

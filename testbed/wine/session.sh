@@ -72,7 +72,7 @@ session_panel_open() {
 session_services_up() {
   local name start
   for name in ZAMWTQNT Spooler; do
-    start=$("$(dirname "${BASH_SOURCE[0]}")/inspect.sh" "$WINEPREFIX" reg \
+    start=$("$(dirname "${BASH_SOURCE[0]}")/read-prefix.sh" "$WINEPREFIX" reg \
       "HKLM\\SYSTEM\\CurrentControlSet\\Services\\$name" Start 2>/dev/null || true)
     if [ "$start" = 0x00000002 ] && [ "$(service_state "$name")" != RUNNING ]; then return 1; fi
   done

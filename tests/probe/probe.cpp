@@ -1409,7 +1409,7 @@ void TokenCases() {
 // The groups, each run as its functions in order.
 struct Group {
   const char* name;
-  std::vector<void (*)()> parts;
+  std::vector<void (*)()> steps;
 };
 
 const Group kGroups[] = {
@@ -1510,7 +1510,7 @@ int main(int argc, char** argv) {
   bool ran = false;
   for (const Group& group : kGroups) {
     if (args.size() == 2 && args[1] != group.name) continue;
-    for (void (*part)() : group.parts) part();
+    for (void (*step)() : group.steps) step();
     ran = true;
   }
   std::fflush(stdout);

@@ -22,7 +22,7 @@ constexpr uint16_t kRtVersion = 16;
 constexpr uint16_t kRtRcdata = 10;
 
 uint32_t AlignUp(uint32_t value, uint32_t alignment) { return (value + alignment - 1) / alignment * alignment; }
-// A VS_FIXEDFILEINFO half from two 16-bit parts: (1, 2) is 0x00010002.
+// A VS_FIXEDFILEINFO half from two 16-bit numbers: (1, 2) is 0x00010002.
 uint32_t Half(uint16_t high, uint16_t low) { return (static_cast<uint32_t>(high) << 16) | low; }
 
 class Bytes {

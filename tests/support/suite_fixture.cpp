@@ -7,14 +7,14 @@ void SuiteTest::AddUninstallEntry(const std::string& name, const std::string& co
                             type);
 }
 
-winsim::WindowSpec SuiteTest::PanelWindow(winsim::WindowReaction reaction, uint64_t closeDelayMs) {
-  winsim::WindowSpec spec;
-  spec.className = "BAZWndClass";
-  spec.title = "Kestrovane";
-  spec.closeMessage = 0x406;
-  spec.reaction = reaction;
-  spec.closeDelayMs = closeDelayMs;
-  return spec;
+winsim::WindowSetup SuiteTest::PanelWindow(winsim::WindowReaction reaction, uint64_t closeDelayMs) {
+  winsim::WindowSetup setup;
+  setup.className = "BAZWndClass";
+  setup.title = "Kestrovane";
+  setup.closeMessage = 0x406;
+  setup.reaction = reaction;
+  setup.closeDelayMs = closeDelayMs;
+  return setup;
 }
 
 void SuiteTest::InstallSuite() {

@@ -27,7 +27,7 @@ class SuiteTest : public SimTest {
   void InstallSuite();
   // The status panel's window, answering its close message as told.
   HWND OpenPanel(winsim::WindowReaction reaction = winsim::WindowReaction::Closes, uint64_t closeDelayMs = 0);
-  static winsim::WindowSpec PanelWindow(winsim::WindowReaction reaction = winsim::WindowReaction::Closes,
+  static winsim::WindowSetup PanelWindow(winsim::WindowReaction reaction = winsim::WindowReaction::Closes,
                                         uint64_t closeDelayMs = 0);
   // Names of the calls in the log, in order, of those listed.
   static std::vector<std::string> CallSequence(const std::vector<std::string>& names);

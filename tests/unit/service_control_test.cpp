@@ -106,12 +106,12 @@ TEST_F(ServiceControlTest, StopsAndTheirWaits) {
       {"refused: access denied", SERVICE_RUNNING, 0, false, ERROR_ACCESS_DENIED, -4, 0, 1},
   };
   for (const auto& c : cases) {
-    winsim::ServiceSpec spec{"ZAMWTQNT", c.state, c.stopMs, 0, {}};
+    winsim::ServiceSetup setup{"ZAMWTQNT", c.state, c.stopMs, 0, {}};
     if (c.dependantRuns) {
-      spec.dependants = {"ZAMDRX"};
+      setup.dependants = {"ZAMDRX"};
       winsim::AddService({"ZAMDRX", SERVICE_RUNNING, 0, 0, {}});
     }
-    winsim::AddService(spec);
+    winsim::AddService(setup);
     if (c.refusal) winsim::InjectFault("ControlService", c.refusal, "ZAMWTQNT", 0, 1);
     winsim::ClearCallLog();
     const uint64_t start = winsim::NowMs();

@@ -68,7 +68,7 @@ TEST_F(VersionCompareTest, VersionNumbersAndTimesCompareHalfByHalfUnsigned) {
   EXPECT_EQ(CompareFileTimes(FILETIME{0, 2}, FILETIME{0xFFFFFFFF, 1}), 1);
 }
 
-// Versions decide when both files have one and they differ (parts compared as
+// Versions decide when both files have one and they differ (fields compared as
 // numbers); otherwise the last-write times do. The file with a version
 // resource is not preferred.
 TEST_F(VersionCompareTest, VersionsFirstThenTimes) {

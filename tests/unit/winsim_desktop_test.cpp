@@ -12,8 +12,8 @@ namespace {
 
 const UINT kClose = WM_USER + 6;
 
-winsim::WindowSpec Panel(winsim::WindowReaction reaction, uint64_t delayMs = 0) {
-  return winsim::WindowSpec{"BAZWndClass", "Kestrovane", kClose, reaction, delayMs};
+winsim::WindowSetup Panel(winsim::WindowReaction reaction, uint64_t delayMs = 0) {
+  return winsim::WindowSetup{"BAZWndClass", "Kestrovane", kClose, reaction, delayMs};
 }
 
 class WinsimDesktopTest : public SimTest {};

@@ -116,7 +116,7 @@ start_panel() {
 
 # A stand-in's log events without time, process id and window handle.
 events() {  # LOG
-  "$ROOT/testbed/wine/inspect.sh" "$WINEPREFIX" log "$1" 2>/dev/null | cut -d' ' -f3- |
+  "$ROOT/testbed/wine/read-prefix.sh" "$WINEPREFIX" log "$1" 2>/dev/null | cut -d' ' -f3- |
     sed 's/, window [0-9A-Fa-f]*,/,/' || true
 }
 
@@ -131,9 +131,9 @@ wait_for_event() {  # LOG TEXT COUNT [SECONDS]
   session_wait_until "${4:-$LIMIT}" has_events "$1" "$2" "$3"
 }
 
-reg_value() { "$ROOT/testbed/wine/inspect.sh" "$WINEPREFIX" reg "$@" 2>/dev/null || true; }
+reg_value() { "$ROOT/testbed/wine/read-prefix.sh" "$WINEPREFIX" reg "$@" 2>/dev/null || true; }
 
-file_version() { "$ROOT/testbed/wine/inspect.sh" "$WINEPREFIX" version "$SYSTEM32\\$1" 2>/dev/null || true; }
+file_version() { "$ROOT/testbed/wine/read-prefix.sh" "$WINEPREFIX" version "$SYSTEM32\\$1" 2>/dev/null || true; }
 
 # The system directory's staging copies (NAME.000 to NAME.999), one a line.
 staging_copies() { ls "$drive_c/windows/system32" | grep -iE '^zam.*\.[0-9]{3}$' || true; }

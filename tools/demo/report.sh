@@ -117,7 +117,7 @@ report_timeline() {  # RUN
   for log in ZAMWTQNT.log ZAMBAZ.log zamgik.log; do
     if [ -f "$1/logs/$log" ]; then sed "s/^/$log /" "$1/logs/$log"; fi
   done | awk -v start="$(cat "$1/started")" '
-    function seconds(clock, parts) { split(clock, parts, ":"); return parts[1] * 3600 + parts[2] * 60 + parts[3] }
+    function seconds(clock, fields) { split(clock, fields, ":"); return fields[1] * 3600 + fields[2] * 60 + fields[3] }
     BEGIN { from = seconds(start) }
     {
       at = seconds($2) - from

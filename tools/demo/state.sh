@@ -19,11 +19,11 @@
 
 STATE_POLICY='HKLM\SYSTEM\CurrentControlSet\Services\SharedAccess\Parameters\FirewallPolicy'
 STATE_SESSION_MANAGER='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager'
-STATE_INSPECT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../testbed/wine" && pwd)/inspect.sh
+STATE_READER=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../testbed/wine" && pwd)/read-prefix.sh
 
 # A list's values: NAME<TAB>TYPE<TAB>DATA, nothing when the key is missing.
 state_list() {  # PREFIX PROFILE LIST
-  "$STATE_INSPECT" "$1" reg "$STATE_POLICY\\$2\\$3\\List" 2>/dev/null || true
+  "$STATE_READER" "$1" reg "$STATE_POLICY\\$2\\$3\\List" 2>/dev/null || true
 }
 
 # "Enabled"/"Disabled" as the firewall's own words for a list entry's state.
@@ -54,15 +54,15 @@ state_files_and_registry() {  # PREFIX DIR
       printf '%s\t%s\t%s\t%s\n' "$label" "${name/:/\/}" "$scope" "$(state_switch "${rest%%:*}")"
     done < <(state_list "$prefix" "$profile" GloballyOpenPorts) >>"$dir/ports"
   done
-  "$STATE_INSPECT" "$prefix" reg "$STATE_SESSION_MANAGER" PendingFileRenameOperations >"$dir/pending" 2>/dev/null || true
+  "$STATE_READER" "$prefix" reg "$STATE_SESSION_MANAGER" PendingFileRenameOperations >"$dir/pending" 2>/dev/null || true
   : >"$dir/files"
   for file in ZAMPUX.DLL ZAMWTQNT.EXE; do
-    printf '%s\t%s\n' "$file" "$("$STATE_INSPECT" "$prefix" version "C:\\windows\\system32\\$file" || true)" >>"$dir/files"
+    printf '%s\t%s\n' "$file" "$("$STATE_READER" "$prefix" version "C:\\windows\\system32\\$file" || true)" >>"$dir/files"
   done
   # Staging copies: the installed name with a three-digit extension.
   find "$prefix/drive_c/windows/system32" -maxdepth 1 \( -iname 'ZAMPUX.[0-9][0-9][0-9]' -o \
     -iname 'ZAMWTQNT.[0-9][0-9][0-9]' \) -printf '%f\n' | sort | while read -r file; do
-    printf '%s\t%s\n' "$file" "$("$STATE_INSPECT" "$prefix" version "C:\\windows\\system32\\$file" || true)"
+    printf '%s\t%s\n' "$file" "$("$STATE_READER" "$prefix" version "C:\\windows\\system32\\$file" || true)"
   done >>"$dir/files"
 }
 

@@ -18,7 +18,7 @@ const uint64_t kHungAfterMs = 5000;
 const DWORD kErrorCannotFindWndClass = 1407;
 
 struct Window {
-  WindowSpec spec;
+  WindowSetup setup;
   uint64_t addedMs = 0;                // a hanging window's thread stopped then
   std::optional<uint64_t> closesAtMs;  // set when its close message arrived
   bool Exists() const { return !closesAtMs || M().nowMs < *closesAtMs; }
@@ -27,7 +27,7 @@ struct Window {
 struct Desktop {
   std::map<uintptr_t, Window> windows;  // key: the HWND's value, in creation order
   uintptr_t nextWindow = 0x10020;
-  std::map<std::string, WindowSpec> programWindows;  // key: upper-cased image path
+  std::map<std::string, WindowSetup> programWindows;  // key: upper-cased image path
 };
 
 Desktop& D() {
@@ -37,9 +37,9 @@ Desktop& D() {
 
 bool SameText(const std::string& a, const std::string& b) { return UpperAnsi(a) == UpperAnsi(b); }
 
-HWND NewWindow(const WindowSpec& spec) {
+HWND NewWindow(const WindowSetup& setup) {
   const uintptr_t id = D().nextWindow += 2;
-  D().windows[id] = Window{spec, M().nowMs, std::nullopt};
+  D().windows[id] = Window{setup, M().nowMs, std::nullopt};
   return reinterpret_cast<HWND>(id);
 }
 
@@ -52,7 +52,7 @@ Window* Find(HWND handle) {
 std::string Describe(HWND handle) {
   auto it = D().windows.find(reinterpret_cast<uintptr_t>(handle));
   if (it == D().windows.end()) return Hex(reinterpret_cast<uintptr_t>(handle));
-  return Hex(it->first) + " (" + it->second.spec.className + " \"" + it->second.spec.title + "\")";
+  return Hex(it->first) + " (" + it->second.setup.className + " \"" + it->second.setup.title + "\")";
 }
 
 std::vector<std::string> MessageArgs(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -73,8 +73,8 @@ Window* Receiver(const ApiCall& call, HWND handle) {
 
 // A message that a window whose thread works has processed.
 void Deliver(Window& window, UINT message) {
-  if (message != window.spec.closeMessage || window.spec.reaction != WindowReaction::Closes) return;
-  if (!window.closesAtMs) window.closesAtMs = M().nowMs + window.spec.closeDelayMs;
+  if (message != window.setup.closeMessage || window.setup.reaction != WindowReaction::Closes) return;
+  if (!window.closesAtMs) window.closesAtMs = M().nowMs + window.setup.closeDelayMs;
 }
 
 }  // namespace
@@ -102,9 +102,9 @@ void ResetDesktop() {
 
 using namespace detail;
 
-HWND AddWindow(const WindowSpec& spec) {
+HWND AddWindow(const WindowSetup& setup) {
   auto lock = Lock();
-  return NewWindow(spec);
+  return NewWindow(setup);
 }
 
 bool WindowExists(HWND window) {
@@ -116,13 +116,13 @@ int WindowCount(const std::string& className, const std::string& title) {
   auto lock = Lock();
   int count = 0;
   for (const auto& entry : D().windows)
-    if (entry.second.Exists() && SameText(entry.second.spec.className, className) &&
-        SameText(entry.second.spec.title, title))
+    if (entry.second.Exists() && SameText(entry.second.setup.className, className) &&
+        SameText(entry.second.setup.title, title))
       ++count;
   return count;
 }
 
-void SetProgramWindow(const std::string& imagePath, const WindowSpec& window) {
+void SetProgramWindow(const std::string& imagePath, const WindowSetup& window) {
   auto lock = Lock();
   D().programWindows[UpperAnsi(NormalizePath(imagePath))] = window;
 }
@@ -142,8 +142,8 @@ HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
   for (auto it = D().windows.rbegin(); it != D().windows.rend(); ++it) {
     const Window& window = it->second;
     if (!window.Exists()) continue;
-    if (className && !SameText(window.spec.className, className)) continue;
-    if (windowName && !SameText(window.spec.title, windowName)) continue;
+    if (className && !SameText(window.setup.className, className)) continue;
+    if (windowName && !SameText(window.setup.title, windowName)) continue;
     return reinterpret_cast<HWND>(it->first);
   }
   // What Wine answers whenever nothing matches (Windows documents only the
@@ -165,7 +165,7 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ApiCall call("SendMessageA", MessageArgs(window, message, wParam, lParam));
   Window* target = Receiver(call, window);
   if (!target) return 0;
-  if (target->spec.reaction == WindowReaction::Hangs) {
+  if (target->setup.reaction == WindowReaction::Hangs) {
     RecordBlockedForever(FormatCall(Call{"SendMessageA", MessageArgs(window, message, wParam, lParam)}) +
                          ": the window's thread no longer processes messages");
     return 0;
@@ -185,7 +185,7 @@ LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   if (result) *result = 0;
   Window* target = Receiver(call, window);
   if (!target) return 0;
-  if (target->spec.reaction == WindowReaction::Hangs) {
+  if (target->setup.reaction == WindowReaction::Hangs) {
     const bool hung = M().nowMs - target->addedMs >= kHungAfterMs;
     if (!(hung && (flags & SMTO_ABORTIFHUNG))) WaitFor(nullptr, M().nowMs + timeout, "");
     SetLastError(ERROR_TIMEOUT);

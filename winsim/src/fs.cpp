@@ -15,7 +15,7 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // Splits at backslashes and slashes, never at a DBCS trail byte.
 std::vector<std::string> SplitRaw(const std::string& path) {
-  std::vector<std::string> parts;
+  std::vector<std::string> components;
   std::string current;
   for (size_t i = 0; i < path.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(path[i]);
@@ -23,14 +23,14 @@ std::vector<std::string> SplitRaw(const std::string& path) {
       current += path[i];
       current += path[++i];
     } else if (IsSeparator(path[i])) {
-      parts.push_back(current);
+      components.push_back(current);
       current.clear();
     } else {
       current += path[i];
     }
   }
-  parts.push_back(current);
-  return parts;
+  components.push_back(current);
+  return components;
 }
 
 const char* kInvalidShortChars = " +,;=[]";
@@ -228,25 +228,25 @@ std::string NormalizePath(const std::string& path) {
       full = M().currentDir + "\\" + full;
   }
   std::vector<std::string> raw = SplitRaw(full.substr(2));
-  std::vector<std::string> parts;
+  std::vector<std::string> components;
   for (const std::string& part : raw) {
     if (part.empty() || part == ".") continue;
     if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
+      if (!components.empty()) components.pop_back();
       continue;
     }
-    parts.push_back(part);
+    components.push_back(part);
   }
   std::string result(1, static_cast<char>(std::toupper(static_cast<unsigned char>(full[0]))));
   result += ':';
-  for (const std::string& part : parts) result += "\\" + part;
+  for (const std::string& part : components) result += "\\" + part;
   return result;
 }
 
 std::vector<std::string> SplitComponents(const std::string& normalized) {
-  std::vector<std::string> parts = SplitRaw(normalized.substr(2));
-  parts.erase(std::remove(parts.begin(), parts.end(), std::string()), parts.end());
-  return parts;
+  std::vector<std::string> components = SplitRaw(normalized.substr(2));
+  components.erase(std::remove(components.begin(), components.end(), std::string()), components.end());
+  return components;
 }
 
 Node* FindNode(const std::string& path) {
@@ -263,12 +263,12 @@ Node* FindNode(const std::string& path) {
 Node* FindParentDir(const std::string& path, std::string* leaf) {
   if (path.empty()) return nullptr;
   const std::string normalized = NormalizePath(path);
-  std::vector<std::string> parts = SplitComponents(normalized);
-  if (parts.empty()) return nullptr;
-  *leaf = parts.back();
-  parts.pop_back();
+  std::vector<std::string> components = SplitComponents(normalized);
+  if (components.empty()) return nullptr;
+  *leaf = components.back();
+  components.pop_back();
   Node* node = Root(normalized[0]);
-  for (const std::string& part : parts) {
+  for (const std::string& part : components) {
     if (!node || !node->directory) return nullptr;
     node = Child(node, part);
   }
@@ -635,11 +635,11 @@ DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
   // Walk the path as given: every component is replaced by the entry's short
   // name as stored, which for a name that is already 8.3 is the name itself
   // in its stored case.
-  std::vector<std::string> parts = SplitRaw(input);
+  std::vector<std::string> components = SplitRaw(input);
   std::string result;
   Node* node = nullptr;
-  for (size_t i = 0; i < parts.size(); ++i) {
-    const std::string& part = parts[i];
+  for (size_t i = 0; i < components.size(); ++i) {
+    const std::string& part = components[i];
     if (i > 0) result += "\\";
     if (i == 0 && part.size() == 2 && part[1] == ':') {
       node = Root(static_cast<char>(std::toupper(static_cast<unsigned char>(part[0]))));

@@ -43,18 +43,18 @@ DWORD MapKeyAccess(DWORD desired, bool mayWrite) {
 // The components of a key path, split at backslashes outside double-byte
 // characters; empty components (doubled or trailing backslashes) are dropped.
 std::vector<std::string> Components(const std::string& path) {
-  std::vector<std::string> parts(1);
+  std::vector<std::string> names(1);
   for (size_t i = 0; i < path.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(path[i]);
     if (c == '\\') {
-      if (!parts.back().empty()) parts.emplace_back();
+      if (!names.back().empty()) names.emplace_back();
       continue;
     }
-    parts.back() += path[i];
-    if (IsLeadByte(c) && i + 1 < path.size()) parts.back() += path[++i];
+    names.back() += path[i];
+    if (IsLeadByte(c) && i + 1 < path.size()) names.back() += path[++i];
   }
-  if (parts.back().empty()) parts.pop_back();
-  return parts;
+  if (names.back().empty()) names.pop_back();
+  return names;
 }
 
 // The child of `key` named `name`, or null.

@@ -17,7 +17,7 @@ const DWORD kUserServiceRights = SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS | S
                                  SERVICE_INTERROGATE | SERVICE_USER_DEFINED_CONTROL | kReadControl;
 
 struct Service {
-  ServiceSpec spec;  // spec.state is the current state
+  ServiceSetup setup;  // setup.state is the current state
   DWORD target = 0;  // the state a pending transition ends in, 0: none
   uint64_t due = 0;  // when it ends (kNever: never)
 };
@@ -68,7 +68,7 @@ std::optional<DWORD> Grant(DWORD desired, const GenericMapping& mapping, DWORD u
 // Brings a pending transition to its end once the clock has reached it.
 Service& Current(Service& service) {
   if (service.target && service.due != kNever && M().nowMs >= service.due) {
-    service.spec.state = service.target;
+    service.setup.state = service.target;
     service.target = 0;
   }
   return service;
@@ -76,7 +76,7 @@ Service& Current(Service& service) {
 
 // Puts a service into `pending`, to reach `target` after `ms`.
 void Begin(Service& service, DWORD pending, DWORD target, uint64_t ms) {
-  service.spec.state = ms == 0 ? target : pending;
+  service.setup.state = ms == 0 ? target : pending;
   service.target = ms == 0 ? 0 : target;
   service.due = ms == kNever ? kNever : M().nowMs + ms;
 }
@@ -93,11 +93,11 @@ bool Active(DWORD state) {
 }
 
 SERVICE_STATUS StatusOf(Service& service) {
-  const DWORD state = Current(service).spec.state;
+  const DWORD state = Current(service).setup.state;
   SERVICE_STATUS status{};
   status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
   status.dwCurrentState = state;
-  status.dwControlsAccepted = Active(state) ? service.spec.controlsAccepted : 0;
+  status.dwControlsAccepted = Active(state) ? service.setup.controlsAccepted : 0;
   return status;
 }
 
@@ -111,7 +111,7 @@ Handle* HandleEntry(SC_HANDLE handle) {
 std::string Describe(SC_HANDLE handle) {
   const Handle* h = HandleEntry(handle);
   if (!h) return Hex(reinterpret_cast<uintptr_t>(handle));
-  return h->service ? Arg(h->service->spec.name.c_str()) : "SCM";
+  return h->service ? Arg(h->service->setup.name.c_str()) : "SCM";
 }
 
 SC_HANDLE AddHandle(std::shared_ptr<Service> service, DWORD access) {
@@ -154,9 +154,9 @@ DWORD RightFor(DWORD control) {
 
 bool Accepts(const Service& service, DWORD control) {
   switch (control) {
-    case SERVICE_CONTROL_STOP: return service.spec.controlsAccepted & SERVICE_ACCEPT_STOP;
+    case SERVICE_CONTROL_STOP: return service.setup.controlsAccepted & SERVICE_ACCEPT_STOP;
     case SERVICE_CONTROL_PAUSE:
-    case SERVICE_CONTROL_CONTINUE: return service.spec.controlsAccepted & SERVICE_ACCEPT_PAUSE_CONTINUE;
+    case SERVICE_CONTROL_CONTINUE: return service.setup.controlsAccepted & SERVICE_ACCEPT_PAUSE_CONTINUE;
     case SERVICE_CONTROL_INTERROGATE: return true;
     default: return false;
   }
@@ -164,22 +164,22 @@ bool Accepts(const Service& service, DWORD control) {
 
 // A dependant of `service` that is not stopped.
 bool DependantRuns(const Service& service) {
-  for (const std::string& name : service.spec.dependants) {
+  for (const std::string& name : service.setup.dependants) {
     std::shared_ptr<Service> dependant = FindService(name);
-    if (dependant && Current(*dependant).spec.state != SERVICE_STOPPED) return true;
+    if (dependant && Current(*dependant).setup.state != SERVICE_STOPPED) return true;
   }
   return false;
 }
 
 // Carries out an accepted control.
 void Apply(Service& service, DWORD control) {
-  const DWORD state = service.spec.state;
+  const DWORD state = service.setup.state;
   if (control == SERVICE_CONTROL_STOP) {
-    Begin(service, SERVICE_STOP_PENDING, SERVICE_STOPPED, service.spec.stopMs);
+    Begin(service, SERVICE_STOP_PENDING, SERVICE_STOPPED, service.setup.stopMs);
   } else if (control == SERVICE_CONTROL_PAUSE && (state == SERVICE_RUNNING || state == SERVICE_CONTINUE_PENDING)) {
     Begin(service, SERVICE_PAUSE_PENDING, SERVICE_PAUSED, 0);
   } else if (control == SERVICE_CONTROL_CONTINUE && (state == SERVICE_PAUSED || state == SERVICE_PAUSE_PENDING)) {
-    Begin(service, SERVICE_CONTINUE_PENDING, SERVICE_RUNNING, service.spec.startMs);
+    Begin(service, SERVICE_CONTINUE_PENDING, SERVICE_RUNNING, service.setup.startMs);
   }
 }
 
@@ -187,7 +187,7 @@ void Apply(Service& service, DWORD control) {
 
 void ResetServices() {
   Scm() = ServiceManager{};
-  ServiceSpec spooler;
+  ServiceSetup spooler;
   spooler.name = "Spooler";
   spooler.controlsAccepted = SERVICE_ACCEPT_STOP;
   Scm().services[UpperAnsi(spooler.name)] = std::make_shared<Service>(Service{spooler});
@@ -196,7 +196,7 @@ void ResetServices() {
 void ReportOpenServices(std::vector<std::string>& out) {
   for (const auto& entry : Scm().handles) {
     const Handle& h = entry.second;
-    out.push_back(h.service ? "service handle " + h.service->spec.name : "service control manager handle");
+    out.push_back(h.service ? "service handle " + h.service->setup.name : "service control manager handle");
   }
 }
 
@@ -204,9 +204,9 @@ void ReportOpenServices(std::vector<std::string>& out) {
 
 using namespace detail;
 
-void AddService(const ServiceSpec& spec) {
+void AddService(const ServiceSetup& setup) {
   auto lock = Lock();
-  Scm().services[UpperAnsi(spec.name)] = std::make_shared<Service>(Service{spec});
+  Scm().services[UpperAnsi(setup.name)] = std::make_shared<Service>(Service{setup});
 }
 
 void RemoveService(const std::string& name) {
@@ -217,7 +217,7 @@ void RemoveService(const std::string& name) {
 void SetServiceState(const std::string& name, DWORD state) {
   auto lock = Lock();
   if (std::shared_ptr<Service> service = FindService(name)) {
-    service->spec.state = state;
+    service->setup.state = state;
     service->target = 0;
   }
 }
@@ -225,7 +225,7 @@ void SetServiceState(const std::string& name, DWORD state) {
 DWORD ServiceState(const std::string& name) {
   auto lock = Lock();
   std::shared_ptr<Service> service = FindService(name);
-  return service ? Current(*service).spec.state : 0;
+  return service ? Current(*service).setup.state : 0;
 }
 
 }  // namespace winsim
@@ -272,7 +272,7 @@ BOOL ControlService(SC_HANDLE handle, DWORD control, LPSERVICE_STATUS status) {
   Service* service = ServiceWith(handle, right);
   if (!service) return FALSE;
   DWORD error = 0;
-  const DWORD state = Current(*service).spec.state;
+  const DWORD state = Current(*service).setup.state;
   if (state == SERVICE_STOPPED)
     error = ERROR_SERVICE_NOT_ACTIVE;
   else if (state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING)
@@ -294,8 +294,8 @@ BOOL StartServiceA(SC_HANDLE handle, DWORD argumentCount, LPCSTR* arguments) {
   if (auto fault = call.Fault()) return Fail(static_cast<DWORD>(*fault));
   Service* service = ServiceWith(handle, SERVICE_START);
   if (!service) return FALSE;
-  if (Current(*service).spec.state != SERVICE_STOPPED) return Fail(ERROR_SERVICE_ALREADY_RUNNING);
-  Begin(*service, SERVICE_START_PENDING, SERVICE_RUNNING, service->spec.startMs);
+  if (Current(*service).setup.state != SERVICE_STOPPED) return Fail(ERROR_SERVICE_ALREADY_RUNNING);
+  Begin(*service, SERVICE_START_PENDING, SERVICE_RUNNING, service->setup.startMs);
   return TRUE;
 }
 

@@ -53,7 +53,7 @@ namespace winsim {
 
 enum class WindowReaction { Closes, Ignores, Hangs };
 
-struct WindowSpec {
+struct WindowSetup {
   std::string className;
   std::string title;
   UINT closeMessage = WM_CLOSE;
@@ -61,7 +61,7 @@ struct WindowSpec {
   uint64_t closeDelayMs = 0;
 };
 
-HWND AddWindow(const WindowSpec& spec);
+HWND AddWindow(const WindowSetup& setup);
 // True while the window exists (the clock decides a delayed close).
 bool WindowExists(HWND window);
 // Windows that exist with this class and title.
@@ -69,7 +69,7 @@ int WindowCount(const std::string& className, const std::string& title);
 
 // The window that the program at `imagePath` opens when CreateProcessA
 // starts it.
-void SetProgramWindow(const std::string& imagePath, const WindowSpec& window);
+void SetProgramWindow(const std::string& imagePath, const WindowSetup& window);
 
 // One CreateProcessA call.
 struct Launch {

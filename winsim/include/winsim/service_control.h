@@ -54,7 +54,7 @@ namespace winsim {
 
 const uint64_t kNever = UINT64_MAX;
 
-struct ServiceSpec {
+struct ServiceSetup {
   std::string name;
   DWORD state = SERVICE_RUNNING;
   uint64_t stopMs = 0;   // from the stop request to SERVICE_STOPPED
@@ -65,7 +65,7 @@ struct ServiceSpec {
 
 // Adds a service, or replaces one of the same name. Handles already open on a
 // replaced or removed service keep working on the old one.
-void AddService(const ServiceSpec& spec);
+void AddService(const ServiceSetup& setup);
 void RemoveService(const std::string& name);
 // Sets the current state at once (no transition pending).
 void SetServiceState(const std::string& name, DWORD state);

@@ -2,17 +2,17 @@
 # Looks into a prefix from outside, without starting Wine (a start would
 # carry out pending file renames and start the auto-start services).
 #
-#   inspect.sh PREFIX reg KEY [VALUE]   the key's values from system.reg or
+#   read-prefix.sh PREFIX reg KEY [VALUE]   the key's values from system.reg or
 #                                       user.reg (HKLM, HKCU, HKCR), one a
 #                                       line: NAME<TAB>TYPE<TAB>DATA; with
 #                                       VALUE only its data. A REG_MULTI_SZ
 #                                       gives one line per string.
-#   inspect.sh PREFIX version WINPATH   the file version of a PE file, or of
+#   read-prefix.sh PREFIX version WINPATH   the file version of a PE file, or of
 #                                       the file an SZDD file (.EX_)
 #                                       expands to (1.2.0.0), or "none"
-#   inspect.sh PREFIX log NAME          a stand-in's log (C:\testbed\logs),
+#   read-prefix.sh PREFIX log NAME          a stand-in's log (C:\testbed\logs),
 #                                       in UTF-8 with Unix line ends
-#   inspect.sh PREFIX path WINPATH      the host path of a file of drive C
+#   read-prefix.sh PREFIX path WINPATH      the host path of a file of drive C
 #
 # Exits with 1 when the key, value, file or log is missing. The registry
 # files are what the prefix's server last wrote: stop the server first
