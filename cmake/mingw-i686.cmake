@@ -1,22 +1,4 @@
-# Cross build for 32-bit Windows with Debian's MinGW-w64, in its win32 thread
-# model. The posix model links winpthread into every program, and its waits
-# import GetTickCount64 (Windows Vista), so Windows XP would refuse to start
-# the program. No Windows code of the project uses std::thread: the tool
-# makes its worker with CreateThread.
-set(CMAKE_SYSTEM_NAME Windows)
+# The program that ships: 32-bit Windows, XP SP2 and later.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-
-# A build tree keeps the compiler it was first configured with.
-if("$CACHE{CMAKE_CXX_COMPILER}" MATCHES "posix")
-  message(FATAL_ERROR "This build tree uses the posix thread model, whose programs do not start on "
-                      "Windows XP. Configure it afresh: cmake --fresh --preset win32")
-endif()
-find_program(CMAKE_C_COMPILER NAMES ${TOOLCHAIN_PREFIX}-gcc-win32 REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${TOOLCHAIN_PREFIX}-g++-win32 REQUIRED)
-find_program(CMAKE_RC_COMPILER NAMES ${TOOLCHAIN_PREFIX}-windres REQUIRED)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
