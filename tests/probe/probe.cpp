@@ -987,13 +987,19 @@ std::string WaitFor(SC_HANDLE manager, const char* name, DWORD wanted) {
 }
 
 // One control on a handle opened with `access`; the status it reports, on a
-// line of its own.
+// line of its own. A failed control fills the status only for the errors that
+// say something of the service's state; after any other the status is
+// undefined (64-bit Wine leaves stack garbage in it), so the line says so.
 void ControlCase(const char* id, SC_HANDLE manager, const char* name, DWORD access, DWORD control) {
   SC_HANDLE service = OpenServiceA(manager, name, access);
   SERVICE_STATUS status{};
   SetLastError(0);
-  Line(id, ControlService(service, control, &status));
-  Line((std::string(id) + ".status").c_str()).Add("state", Num(status.dwCurrentState));
+  const BOOL ok = ControlService(service, control, &status);
+  const DWORD error = GetLastError();
+  Line(id, ok);
+  const bool filled = ok || error == ERROR_INVALID_SERVICE_CONTROL || error == ERROR_SERVICE_CANNOT_ACCEPT_CTRL ||
+                      error == ERROR_SERVICE_NOT_ACTIVE;
+  Line((std::string(id) + ".status").c_str()).Add("state", filled ? Num(status.dwCurrentState) : "undefined");
   CloseServiceHandle(service);
 }
 
