@@ -8,8 +8,8 @@ PACKAGES=(
   cmake g++ pkg-config
   googletest libgtest-dev
   libmspack-dev mscompress gcab
-  g++-mingw-w64-i686
-  wine wine32:i386
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64
+  wine wine64
   fonts-ipafont-gothic
   locales
 )
@@ -17,6 +17,13 @@ PACKAGES=(
 if [ "$(id -u)" -ne 0 ]; then
   echo "install-deps: must run as root" >&2
   exit 1
+fi
+
+# 32-bit Wine only where this machine runs 32-bit code: it is the i686
+# lane's, which cannot run anywhere else (testbed/wine/lanes.sh).
+. "$(dirname "$0")/../testbed/wine/lanes.sh"
+if runs_32bit_code; then
+  PACKAGES+=(wine32:i386)
 fi
 
 installed() {
@@ -31,7 +38,7 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "install-deps: installing ${missing[*]}"
   # wine32 is an i386 package.
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [[ " ${missing[*]} " == *" wine32:i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
   fi
   export DEBIAN_FRONTEND=noninteractive

@@ -10,10 +10,11 @@
 #   over; its output must hold SUITE_LINES, and the stand-ins' logs
 #   LOG_LINES.
 #
-#   check.sh --win32-build DIR --work DIR
+#   check.sh --lane i686|x86_64 [--build DIR] --work DIR
 #
-# Exit codes: 0 passed, 1 failed, 77 skipped (no Wine, Japanese locale,
-# mscompress or win32 build here; with CI set, that is a failure).
+# Exit codes: 0 passed, 1 failed, 77 skipped (the lane does not run on this
+# machine; or no Wine, Japanese locale, mscompress or lane build here, which
+# with CI set is a failure).
 set -euo pipefail
 
 # STEP => RESULT (fwdriver's step syntax). The steps run in this order in one
@@ -103,7 +104,7 @@ wine_dir=$root/testbed/wine
 
 parse_test_options "$@"
 require_wine_test_tools "test bed check"
-require_win32_files "test bed check" testbed/check/fwdriver.exe testbed/check/suitedriver.exe
+require_lane_files "test bed check" testbed/check/fwdriver.exe testbed/check/suitedriver.exe
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -115,13 +116,13 @@ fail() {
 }
 
 started=$SECONDS
-"$wine_dir/make-testbed-prefix.sh" "$work/template" --win32-build "$win32_build" --service demand
+"$wine_dir/make-testbed-prefix.sh" "$work/template" --service demand
 echo "template prefix made in $((SECONDS - started)) s"
 
 # The firewall.
 for row in "${FIREWALL_STEPS[@]}"; do printf '%s\r\n' "${row% => *}"; done >"$work/steps.txt"
 "$wine_dir/run.sh" "$work/template" "$work/firewall" --put "$work/steps.txt" testbed/steps.txt \
-  --put "$win32_build/testbed/check/fwdriver.exe" testbed/bin/fwdriver.exe \
+  --put "$KV_LANE_BUILD/testbed/check/fwdriver.exe" testbed/bin/fwdriver.exe \
   -- 'C:\testbed\bin\fwdriver.exe' 'C:\testbed\steps.txt' >/dev/null || fail "fwdriver.exe ended with $(cat "$work/firewall/exit-code")"
 for row in "${FIREWALL_STEPS[@]}"; do
   grep -qxF -- "$row" "$work/firewall/stdout" || fail "firewall step: want '$row', got '$(grep -F -- "${row% => *} =>" "$work/firewall/stdout" || true)'"
@@ -132,8 +133,8 @@ done
 (
   export WINEPREFIX=$work/firewall/prefix
   trap stop_wineserver EXIT
-  wineserver </dev/null >/dev/null 2>&1
-  wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\SharedAccess\Parameters\FirewallPolicy' /s \
+  "$WINESERVER" </dev/null >/dev/null 2>&1
+  "$WINELOADER" reg query 'HKLM\SYSTEM\CurrentControlSet\Services\SharedAccess\Parameters\FirewallPolicy' /s \
     </dev/null 2>"$work/firewall/reg-stderr" | iconv -f CP932 -t UTF-8 | tr -d '\r' >"$work/firewall/reg.txt"
 )
 for row in "${POLICY[@]}"; do
@@ -147,7 +148,7 @@ done
 
 # The suite.
 "$wine_dir/run.sh" "$work/template" "$work/suite" \
-  --put "$win32_build/testbed/check/suitedriver.exe" testbed/bin/suitedriver.exe \
+  --put "$KV_LANE_BUILD/testbed/check/suitedriver.exe" testbed/bin/suitedriver.exe \
   -- 'C:\testbed\bin\suitedriver.exe' service panel ignoring handoff >/dev/null ||
   fail "suitedriver.exe ended with $(cat "$work/suite/exit-code")"
 for line in "${SUITE_LINES[@]}"; do

@@ -17,11 +17,11 @@ trap stop_wineserver EXIT
 
 # The server is started apart, with no inherited descriptors, so that it never
 # holds the caller's pipes.
-wineserver </dev/null >/dev/null 2>&1
-wineboot -i </dev/null >"$WINEPREFIX.log" 2>&1
+"$WINESERVER" </dev/null >/dev/null 2>&1
+"$WINELOADER" wineboot -i </dev/null >"$WINEPREFIX.log" 2>&1
 # Let the server write the registry out before the prefix is copied.
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w
+"$WINESERVER" -k >/dev/null 2>&1 || true
+"$WINESERVER" -w
 trap - EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "make-prefix: wineboot did not create a prefix in $WINEPREFIX (see $WINEPREFIX.log)" >&2

@@ -1,10 +1,13 @@
 #!/bin/bash
 # Makes the test bed's template prefix in DIR (removing what was there): a
-# fresh prefix (make-prefix.sh) with the stand-ins of the win32 build
+# fresh prefix (make-prefix.sh) with the stand-ins of the lane's build
 # installed, once per run; scenarios copy it (run.sh).
 #
-#   make-testbed-prefix.sh DIR [--win32-build DIR] [--service auto|demand|none]
+#   make-testbed-prefix.sh DIR [--service auto|demand|none]
 #                          [--spooler auto|demand] [--graphics null|x11]
+#
+# The lane (env.sh) gives the prefix's architecture and the build tree whose
+# stand-ins it installs.
 #
 # What the template holds:
 # - the firewall stand-in fwstandin.dll in system32, registered (regsvr32)
@@ -26,32 +29,29 @@
 # DIR.log.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 . "$here/env.sh"
 
 usage() {
-  echo "usage: $0 DIR [--win32-build DIR] [--service auto|demand|none] [--spooler auto|demand] [--graphics null|x11]" >&2
+  echo "usage: $0 DIR [--service auto|demand|none] [--spooler auto|demand] [--graphics null|x11]" >&2
   exit 2
 }
 [ $# -ge 1 ] || usage
 template=$1
 shift
-win32_build=$root/build/win32
 setup_args=()
 graphics=null
 while [ $# -gt 0 ]; do
   case $1 in
-    --win32-build) [ $# -ge 2 ] || usage; win32_build=$2; shift 2 ;;
     --service | --spooler) [ $# -ge 2 ] || usage; setup_args+=("$1" "$2"); shift 2 ;;
     --graphics) [ $# -ge 2 ] || usage; graphics=$2; shift 2 ;;
     *) usage ;;
   esac
 done
 case $graphics in null | x11) ;; *) usage ;; esac
-stand_ins=$win32_build/testbed
+stand_ins=$KV_LANE_BUILD/testbed
 for file in firewall/fwstandin.dll suite/ZAMBAZ.EXE suite/zamgik.dll suite/suitesetup.exe \
   suite/{1.1.0.0,1.2.0.0,1.3.0.0}/{ZAMWTQNT.EXE,ZAMPUX.DLL}; do
-  [ -f "$stand_ins/$file" ] || { echo "make-testbed-prefix: $stand_ins/$file is missing (build the win32 preset)" >&2; exit 1; }
+  [ -f "$stand_ins/$file" ] || { echo "make-testbed-prefix: $stand_ins/$file is missing (build the $lane_preset preset)" >&2; exit 1; }
 done
 command -v mscompress >/dev/null || { echo "make-testbed-prefix: mscompress is missing" >&2; exit 1; }
 
@@ -97,18 +97,18 @@ settings=$drive_c/testbed/settings.reg
 
 # The server is started apart, with no inherited descriptors (see run.sh).
 trap stop_wineserver EXIT
-wineserver </dev/null >/dev/null 2>&1
+"$WINESERVER" </dev/null >/dev/null 2>&1
 fail() {
   echo "make-testbed-prefix: $1 (see $log)" >&2
   exit 1
 }
-wine regedit /S 'C:\testbed\settings.reg' </dev/null >>"$log" 2>&1 || fail "the settings could not be imported"
-wine regsvr32 /s 'C:\windows\system32\fwstandin.dll' </dev/null >>"$log" 2>&1 ||
+"$WINELOADER" regedit /S 'C:\testbed\settings.reg' </dev/null >>"$log" 2>&1 || fail "the settings could not be imported"
+"$WINELOADER" regsvr32 /s 'C:\windows\system32\fwstandin.dll' </dev/null >>"$log" 2>&1 ||
   fail "the firewall stand-in could not be registered"
-wine 'C:\testbed\bin\suitesetup.exe' "${setup_args[@]}" </dev/null >>"$log" 2>&1 ||
+"$WINELOADER" 'C:\testbed\bin\suitesetup.exe' "${setup_args[@]}" </dev/null >>"$log" 2>&1 ||
   fail "the suite could not be installed"
 rm "$settings"
 # Let the server write the registry out before the prefix is copied.
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w
+"$WINESERVER" -k >/dev/null 2>&1 || true
+"$WINESERVER" -w
 trap - EXIT

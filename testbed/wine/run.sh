@@ -46,9 +46,9 @@ done
 [ "${1:-}" = "--" ] && [ $# -ge 2 ] || usage
 shift
 
-wineserver </dev/null >/dev/null 2>&1
+"$WINESERVER" </dev/null >/dev/null 2>&1
 set +e
-wine "$@" </dev/null >"$scenario/stdout.raw" 2>"$scenario/stderr"
+"$WINELOADER" "$@" </dev/null >"$scenario/stdout.raw" 2>"$scenario/stderr"
 code=$?
 set -e
 echo "$code" >"$scenario/exit-code"

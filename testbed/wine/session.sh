@@ -31,7 +31,7 @@ session_begin() {  # TEMPLATE PREFIX
   # Started apart, with no inherited descriptors, so that it never holds the
   # caller's pipes; persistent, so that Wine does not end the services when
   # no program runs.
-  wineserver -p </dev/null >/dev/null 2>&1
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1
 }
 
 # Runs COMMAND every 0.1 s until it succeeds, for at most SECONDS.
@@ -47,7 +47,7 @@ session_wait_until() {  # SECONDS COMMAND...
 
 service_state() {  # NAME
   local state
-  state=$(timeout "$SESSION_LIMIT" wine sc query "$1" </dev/null 2>/dev/null | tr -d '\r' |
+  state=$(timeout "$SESSION_LIMIT" "$WINELOADER" sc query "$1" </dev/null 2>/dev/null | tr -d '\r' |
     awk '$1 == "STATE" { print $4 }')
   echo "${state:-none}"
 }
@@ -80,7 +80,7 @@ session_services_up() {
 
 session_open_panel() {  # LOGDIR LIFE
   mkdir -p "$1"
-  timeout "$2" wine 'C:\windows\system32\ZAMBAZ.EXE' </dev/null >"$1/panel.stdout" 2>"$1/panel.stderr" &
+  timeout "$2" "$WINELOADER" 'C:\windows\system32\ZAMBAZ.EXE' </dev/null >"$1/panel.stdout" 2>"$1/panel.stderr" &
   session_panel_pid=$!
   session_wait_until "$SESSION_LIMIT" session_panel_open ||
     { echo "session: the status panel did not open (see $1/panel.stderr)" >&2; return 1; }

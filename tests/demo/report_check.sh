@@ -61,6 +61,7 @@ for when in before after; do
   printf 'ZAMWTQNT\tRUNNING\nSpooler\tSTOPPED\nZAMBAZ.EXE\topen\n' >"$work/run/$when/suite"
 done
 run=$work/run
+echo 'Program: build/win64/KV_UPDAT.EXE, the x86_64 build' >"$run/program"
 echo 'C:\kv\KV_UPDAT.EXE S' >"$run/command"
 echo 'made up' >"$run/scenario"
 echo '12:00:00.000' >"$run/started"
@@ -73,6 +74,10 @@ echo '0124:fixme:advapi:InitiateSystemShutdownExA (null) "\x91\xce\x89\x9e Kestr
 
 report_print "$run" >"$work/report.txt"
 failures=0
+if [ "$(head -n 1 "$work/report.txt")" != "$(cat "$run/program")" ]; then
+  echo "FAIL: the report does not begin with the program that ran"
+  failures=$((failures + 1))
+fi
 for line in "${EXPECTED[@]}"; do
   if ! tr -s ' ' <"$work/report.txt" | grep -qF -- "$line"; then
     echo "FAIL: the report lacks: $line"

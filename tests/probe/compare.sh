@@ -3,10 +3,11 @@
 # Japanese locale, so with code page 932), and compares the two outputs line
 # by line. Any difference outside the list below fails with the diff.
 #
-#   compare.sh --host-probe PROBE_HOST --win32-build DIR --work DIR
+#   compare.sh --host-probe PROBE_HOST --lane i686|x86_64 [--build DIR] --work DIR
 #
-# Exit codes: 0 agree, 1 differ or could not run, 77 skipped (no Wine, no
-# win32 build or no Japanese locale here; with CI set, that is a failure).
+# Exit codes: 0 agree, 1 differ or could not run, 77 skipped (the lane does
+# not run on this machine; or no Wine, lane build or Japanese locale here,
+# which with CI set is a failure).
 set -euo pipefail
 
 # Cases where Wine, as run here, is known to differ from Windows XP; winsim
@@ -32,26 +33,20 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 . "$root/testbed/wine/env.sh"
 
-usage() { echo "usage: $0 --host-probe PROBE_HOST --win32-build DIR --work DIR" >&2; exit 1; }
-host_probe= win32_build= work=
-while [ $# -gt 0 ]; do
-  case $1 in
-    --host-probe) host_probe=$2; shift 2 ;;
-    --win32-build) win32_build=$2; shift 2 ;;
-    --work) work=$2; shift 2 ;;
-    *) usage ;;
-  esac
-done
-[ -n "$host_probe" ] && [ -n "$win32_build" ] && [ -n "$work" ] || usage
+test_usage() { echo "usage: $0 --host-probe PROBE_HOST --lane i686|x86_64 [--build DIR] --work DIR" >&2; exit 1; }
+[ "${1:-}" = --host-probe ] && [ $# -ge 2 ] || test_usage
+host_probe=$2
+shift 2
+parse_test_options "$@"
 
-probe_exe=$win32_build/tests/probe/probe.exe
-fixture_exe=$win32_build/tests/probe/probe_fixture.exe
+probe_exe=$KV_LANE_BUILD/tests/probe/probe.exe
+fixture_exe=$KV_LANE_BUILD/tests/probe/probe_fixture.exe
 
 # Without the means to run, skip, unless this is CI, where everything must be.
 require_wine_test_tools "probe comparison"
 command -v gcab >/dev/null || cannot_run "probe comparison" "gcab is not installed"
 [ -f "$probe_exe" ] && [ -f "$fixture_exe" ] ||
-  cannot_run "probe comparison" "no win32 build in $win32_build (cmake --preset win32 && cmake --build --preset win32)"
+  cannot_run "probe comparison" "no $lane_preset build in $KV_LANE_BUILD (cmake --preset $lane_preset && cmake --build --preset $lane_preset)"
 
 rm -rf "$work"
 mkdir -p "$work"

@@ -2,13 +2,13 @@
 # Helpers of the Wine scenarios (scenarios.sh), sourced: a fresh copy of the
 # test bed's template prefix per scenario, programs run in it bounded in
 # time, and the prefix read from outside once its server is stopped.
-# The caller sets ROOT, WIN32_BUILD, WORK and TEMPLATE.
+# The caller sets ROOT, and WORK, TEMPLATE and DRIVER (the UI driver) before
+# the scenarios run; the lane (env.sh) gives the build tree.
 
 . "$ROOT/testbed/wine/env.sh"
 . "$ROOT/testbed/wine/session.sh"
 
 LIMIT=60  # seconds for any one program of a scenario
-DRIVER=$WIN32_BUILD/testbed/driver/uidriver.exe
 # The tool's runs trace their dialogs (a message box is one too) and the
 # restart request, which Wine's advapi32 takes as a stub: it reports the call
 # as a fixme with its arguments and restarts nothing.
@@ -31,7 +31,7 @@ fresh_scenario() {  # NAME [SET]
   session_begin "$TEMPLATE" "$scenario/prefix"
   drive_c=$WINEPREFIX/drive_c
   mkdir -p "$drive_c/kv"
-  cp -p "$WIN32_BUILD/KV_UPDAT.EXE" "$ROOT/testbed/shipped/Readme.txt" "$drive_c/kv/"
+  cp -p "$KV_LANE_BUILD/KV_UPDAT.EXE" "$ROOT/testbed/shipped/Readme.txt" "$drive_c/kv/"
   [ ! -f "$DRIVER" ] || cp -p "$DRIVER" "$drive_c/testbed/bin/"
   [ -z "${2:-}" ] || cp -p "$drive_c/testbed/shipped/$2"/* "$drive_c/kv/"
   scenario_started=$SECONDS
@@ -52,7 +52,7 @@ end_scenario() {
 run_bounded() {  # LABEL PROGRAM [ARG]...
   local label=$1 code=0
   shift
-  (cd "$drive_c/kv" && exec timeout "$LIMIT" wine "$@" </dev/null >"$scenario/$label.stdout" \
+  (cd "$drive_c/kv" && exec timeout "$LIMIT" "$WINELOADER" "$@" </dev/null >"$scenario/$label.stdout" \
     2>"$scenario/$label.stderr") || code=$?
   echo "$code" >"$scenario/$label.exit-code"
 }

@@ -7,11 +7,12 @@
 # and times, the stand-ins' logs, the tool's exit code, and Wine's traces of
 # its dialogs and of its restart request.
 #
-#   scenarios.sh --win32-build DIR --work DIR [SCENARIO...]
+#   scenarios.sh --lane i686|x86_64 [--build DIR] --work DIR [SCENARIO...]
 #
 # Without SCENARIO names every scenario runs. Exit codes: 0 passed, 1 a check
-# failed, 77 skipped (no Wine, Japanese locale, mscompress or win32 build
-# here; with CI set, that is a failure).
+# failed, 77 skipped (the lane does not run on this machine; or no Wine,
+# Japanese locale, mscompress or lane build here, which with CI set is a
+# failure).
 set -euo pipefail
 
 SCENARIOS=(silent update deferred nothing-newer wizard removal prechecks second-instance)
@@ -21,31 +22,30 @@ DRIVER_SCENARIOS=(wizard removal prechecks)
 here=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$here/../.." && pwd)
 usage() {
-  echo "usage: $0 --win32-build DIR --work DIR [SCENARIO...]" >&2
+  echo "usage: $0 --lane i686|x86_64 [--build DIR] --work DIR [SCENARIO...]" >&2
   echo "scenarios: ${SCENARIOS[*]}" >&2
   exit 1
 }
-WIN32_BUILD= WORK=
+options=()
 while [ $# -gt 0 ]; do
   case $1 in
-    --win32-build) [ $# -ge 2 ] || usage; WIN32_BUILD=$2; shift 2 ;;
-    --work) [ $# -ge 2 ] || usage; WORK=$2; shift 2 ;;
+    --lane | --build | --work) [ $# -ge 2 ] || usage; options+=("$1" "$2"); shift 2 ;;
     -*) usage ;;
     *) break ;;
   esac
 done
-[ -n "$WIN32_BUILD" ] && [ -n "$WORK" ] || usage
 selected=("${@:-${SCENARIOS[@]}}")
 for name in "${selected[@]}"; do
   [[ " ${SCENARIOS[*]} " == *" $name "* ]] || usage
 done
 . "$here/scenario-lib.sh"
+test_usage() { usage; }
+parse_test_options "${options[@]}"
+WORK=$work
+DRIVER=$KV_LANE_BUILD/testbed/driver/uidriver.exe
 
 require_wine_test_tools "Wine scenarios"
-for file in KV_UPDAT.EXE testbed/firewall/fwstandin.dll; do
-  [ -f "$WIN32_BUILD/$file" ] ||
-    cannot_run "Wine scenarios" "no $WIN32_BUILD/$file (cmake --preset win32 && cmake --build --preset win32)"
-done
+require_lane_files "Wine scenarios" KV_UPDAT.EXE testbed/firewall/fwstandin.dll
 
 FIREWALL_POLICY='HKLM\SYSTEM\CurrentControlSet\Services\SharedAccess\Parameters\FirewallPolicy'
 # The suite's two programs as firewall exceptions: image path|name.
@@ -159,8 +159,8 @@ scenario_deferred() {
     fail "restart message: want text 5040, got '$message'"
 
   # The restart: a fresh start of the prefix, which carries out the renames.
-  wineserver </dev/null >/dev/null 2>&1
-  prepare restart wineboot -r
+  "$WINESERVER" </dev/null >/dev/null 2>&1
+  prepare restart "$WINELOADER" wineboot -r
   end_scenario
   check_versions 1.3.0.0 1.3.0.0
   check "staging copies after the restart" "$(staging_copies)" ""
@@ -323,7 +323,7 @@ WORK=$(cd "$WORK" && pwd)
 TEMPLATE=$WORK/template
 trap stop_wineserver EXIT
 started=$SECONDS
-"$ROOT/testbed/wine/make-testbed-prefix.sh" "$TEMPLATE" --win32-build "$WIN32_BUILD"
+"$ROOT/testbed/wine/make-testbed-prefix.sh" "$TEMPLATE"
 echo "template prefix: $((SECONDS - started)) s"
 
 not_run=()

@@ -1,15 +1,15 @@
 #!/bin/bash
-# Runs KV_UPDAT.EXE, the win32 build, under Wine (32-bit, ja_JP.UTF-8) and
+# Runs KV_UPDAT.EXE, the lane's build, under the lane's Wine (ja_JP.UTF-8) and
 # checks what a silent deployment sees: the exit code, and that no window
 # was shown. Wine runs with its null graphics driver, so a dialog or message
 # box would be created and wait for a user who never comes; every run is
 # bounded in time, and Wine's dialog trace must show no dialog at all.
 #
-#   smoke.sh --win32-build DIR --work DIR
+#   smoke.sh --lane i686|x86_64 [--build DIR] --work DIR
 #
 # Exit codes: 0 every case passed, 1 a case failed or could not run, 77
-# skipped (no Wine, no Japanese locale or no win32 build here; with CI set,
-# that is a failure).
+# skipped (the lane does not run on this machine; or no Wine, no Japanese
+# locale or no lane build here, which with CI set is a failure).
 set -euo pipefail
 
 # One case per row: name | what runs beside it | the program's arguments |
@@ -28,10 +28,9 @@ root=$(cd "$here/../.." && pwd)
 . "$root/testbed/wine/env.sh"
 
 parse_test_options "$@"
-program=$win32_build/KV_UPDAT.EXE
-wine_available || cannot_run "smoke test" "wine is not installed (tools/install-deps.sh)"
-japanese_locale_available || cannot_run "smoke test" "the ja_JP.UTF-8 locale is missing (tools/install-deps.sh)"
-require_win32_files "smoke test" KV_UPDAT.EXE
+program=$KV_LANE_BUILD/KV_UPDAT.EXE
+require_wine_test_tools "smoke test"
+require_lane_files "smoke test" KV_UPDAT.EXE
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -47,8 +46,8 @@ trap cleanup EXIT
 template=$work/template
 "$root/testbed/wine/make-prefix.sh" "$template"
 export WINEPREFIX=$template
-wineserver </dev/null >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >"$work/template-reg.log" 2>&1
+"$WINESERVER" </dev/null >/dev/null 2>&1
+"$WINELOADER" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >"$work/template-reg.log" 2>&1
 stop_wineserver
 
 # Each run of the program traces its dialogs (message boxes are dialogs too).
@@ -83,11 +82,11 @@ for row in "${CASES[@]}"; do
   cp -a "$template" "$WINEPREFIX"
   mkdir -p "$WINEPREFIX/drive_c/bin"
   cp -p "$program" "$WINEPREFIX/drive_c/bin/KV_UPDAT.EXE"
-  wineserver </dev/null >/dev/null 2>&1
+  "$WINESERVER" </dev/null >/dev/null 2>&1
   started=$SECONDS
 
   if [ "$beside" = wizard ]; then
-    timeout "$LIMIT" wine 'C:\bin\KV_UPDAT.EXE' </dev/null >"$dir/first.stdout" 2>"$dir/first.stderr" &
+    timeout "$LIMIT" "$WINELOADER" 'C:\bin\KV_UPDAT.EXE' </dev/null >"$dir/first.stdout" 2>"$dir/first.stderr" &
     first_pid=$!
     if ! wait_for_dialog "$dir/first.stderr"; then
       fail "$name: the first instance never showed its introduction (see $dir/first.stderr)"
@@ -95,7 +94,7 @@ for row in "${CASES[@]}"; do
   fi
 
   set +e
-  timeout "$LIMIT" wine 'C:\bin\KV_UPDAT.EXE' "${argv[@]}" </dev/null >"$dir/stdout" 2>"$dir/stderr"
+  timeout "$LIMIT" "$WINELOADER" 'C:\bin\KV_UPDAT.EXE' "${argv[@]}" </dev/null >"$dir/stdout" 2>"$dir/stderr"
   code=$?
   set -e
   echo "$code" >"$dir/exit-code"

@@ -1,5 +1,5 @@
 #!/bin/bash
-# Plays the Setup wizard of KV_UPDAT.EXE (the win32 build) under Wine with
+# Plays the Setup wizard of KV_UPDAT.EXE (the lane's build) under Wine with
 # the UI driver (uidriver.exe), in copies of the test bed's template prefix
 # (the firewall stand-in and the suite installed, Wine's null graphics
 # driver): the introduction, the read-me scrolled to its end, agree, OK, and
@@ -7,11 +7,11 @@
 # the case's. One case per way of scrolling, so every way the driver
 # scrolls is shown to enable the agree button.
 #
-#   wizard.sh --win32-build DIR --work DIR
+#   wizard.sh --lane i686|x86_64 [--build DIR] --work DIR
 #
-# Exit codes: 0 every case passed, 1 a case failed, 77 skipped (no Wine,
-# Japanese locale, mscompress or win32 build here; with CI set, that is a
-# failure).
+# Exit codes: 0 every case passed, 1 a case failed, 77 skipped (the lane
+# does not run on this machine; or no Wine, Japanese locale, mscompress or
+# lane build here, which with CI set is a failure).
 set -euo pipefail
 
 # name | a setting of the stand-ins (HKLM\SOFTWARE\KvTestbed, DWORD 1) or - |
@@ -31,14 +31,14 @@ root=$(cd "$here/../.." && pwd)
 
 parse_test_options "$@"
 require_wine_test_tools "wizard test"
-require_win32_files "wizard test" KV_UPDAT.EXE testbed/driver/uidriver.exe
+require_lane_files "wizard test" KV_UPDAT.EXE testbed/driver/uidriver.exe
 
 rm -rf "$work"
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 trap stop_wineserver EXIT
 started=$SECONDS
-"$root/testbed/wine/make-testbed-prefix.sh" "$work/template" --win32-build "$win32_build"
+"$root/testbed/wine/make-testbed-prefix.sh" "$work/template"
 
 failures=0
 fail() {
@@ -54,21 +54,21 @@ for row in "${CASES[@]}"; do
   cp -a "$work/template" "$WINEPREFIX"
   kv=$WINEPREFIX/drive_c/kv
   mkdir -p "$kv"
-  cp "$win32_build/KV_UPDAT.EXE" "$win32_build/testbed/driver/uidriver.exe" "$root/testbed/shipped/Readme.txt" "$kv/"
-  wineserver </dev/null >/dev/null 2>&1
+  cp "$KV_LANE_BUILD/KV_UPDAT.EXE" "$KV_LANE_BUILD/testbed/driver/uidriver.exe" "$root/testbed/shipped/Readme.txt" "$kv/"
+  "$WINESERVER" </dev/null >/dev/null 2>&1
   case_started=$SECONDS
   if [ "$setting" != - ]; then
-    wine reg add 'HKLM\SOFTWARE\KvTestbed' /v "$setting" /t REG_DWORD /d 1 /f </dev/null >"$dir/reg.log" 2>&1
+    "$WINELOADER" reg add 'HKLM\SOFTWARE\KvTestbed' /v "$setting" /t REG_DWORD /d 1 /f </dev/null >"$dir/reg.log" 2>&1
   fi
   press_next="click 1"
   [ "$next" = enter ] && press_next="key enter"
 
   # The program looks for Readme.txt in its current directory.
-  (cd "$kv" && exec timeout "$LIMIT" wine 'C:\kv\KV_UPDAT.EXE') </dev/null >"$dir/program.stdout" \
+  (cd "$kv" && exec timeout "$LIMIT" "$WINELOADER" 'C:\kv\KV_UPDAT.EXE') </dev/null >"$dir/program.stdout" \
     2>"$dir/program.stderr" &
   program=$!
   set +e
-  timeout "$LIMIT" wine 'C:\kv\uidriver.exe' --limit "$LIMIT" \
+  timeout "$LIMIT" "$WINELOADER" 'C:\kv\uidriver.exe' --limit "$LIMIT" \
     "wait intro" "$press_next" "wait consent" "expect 1000 disabled" "expect 1 disabled" "scroll 1004 $way" \
     "expect 1000 enabled" "click 1000" "expect 1000 checked" "expect 1 enabled" "click 1" \
     "wait box 60" "answer ok" </dev/null >"$dir/driver.stdout" 2>"$dir/driver.stderr"
