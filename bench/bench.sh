@@ -16,9 +16,15 @@
 # services and the panel already up, and only the program's run is timed;
 # the rounds take the three in turn, so that a busy machine slows all alike.
 #
-#   bench/bench.sh [--runs N]     N runs of each (default 5)
+#   bench/bench.sh [--runs N] [--lane i686|x86_64]
 #
-# Needs the win32 build (tools/demo.sh or tools/test-all.sh --build-only
+#   --runs N  N runs of each (default 5)
+#   --lane    the shipped i686 program under 32-bit Wine (the default where
+#             this machine runs 32-bit code), or the x86_64 build under
+#             64-bit Wine (the default elsewhere); the table names the lane
+#             and Wine's version
+#
+# Needs the lane's build (tools/demo.sh or tools/test-all.sh --build-only
 # makes it). Prints a table and writes it to build/bench/results.txt, with
 # every run's times in build/bench/runs.tsv and its files (the program's
 # output, the suite's logs) in build/bench/run/. Exits with 1 when a run did
@@ -33,20 +39,19 @@ RUN_LIMIT=60     # seconds for one run of the program
 GOAL=0.300       # seconds of overhead the tool may add on each path
 
 usage() {
-  echo "usage: $0 [--runs N]" >&2
+  echo "usage: $0 [--runs N] [--lane i686|x86_64]" >&2
   exit 2
 }
 runs=5
 while [ $# -gt 0 ]; do
   case $1 in
     --runs) [ $# -ge 2 ] && [[ $2 =~ ^[1-9][0-9]*$ ]] || usage; runs=$2; shift 2 ;;
+    --lane) [ $# -ge 2 ] || usage; use_lane "$2" "$root" || usage; shift 2 ;;
     *) usage ;;
   esac
 done
 require_wine_test_tools "the benchmark"
-for file in KV_UPDAT.EXE bench/bench_trivial.exe; do
-  [ -f "build/win32/$file" ] || cannot_run "the benchmark" "build/win32/$file is missing (tools/demo.sh builds it)"
-done
+require_lane_files "the benchmark" KV_UPDAT.EXE bench/bench_trivial.exe
 
 work=$root/build/bench
 if [ -d "$work/prefix" ]; then WINEPREFIX=$work/prefix stop_wineserver; fi
@@ -62,8 +67,8 @@ testbed/wine/make-testbed-prefix.sh "$work/template" --service auto --spooler au
 STOP_DELAY_MS=750
 trap session_end EXIT
 export WINEPREFIX=$work/template
-wineserver </dev/null >/dev/null 2>&1
-timeout "$RUN_LIMIT" wine reg add 'HKLM\SOFTWARE\KvTestbed' /v ServerStopDelayMs /t REG_DWORD /d $STOP_DELAY_MS /f \
+"$WINESERVER" </dev/null >/dev/null 2>&1
+timeout "$RUN_LIMIT" "$WINELOADER" reg add 'HKLM\SOFTWARE\KvTestbed' /v ServerStopDelayMs /t REG_DWORD /d $STOP_DELAY_MS /f \
   </dev/null >>"$work/template.out" 2>&1
 stop_wineserver
 rm -rf "$WINEPREFIX/drive_c/testbed/logs"/*
@@ -92,13 +97,13 @@ timed_run() {  # KIND ROUND
     update) shipped=newer ;;
     wine) shipped= program=bench_trivial.exe arguments=() ;;
   esac
-  cp -p "build/win32/$([ "$kind" = wine ] && echo bench/)$program" "$WINEPREFIX/drive_c/kv/"
+  cp -p "$KV_LANE_BUILD/$([ "$kind" = wine ] && echo bench/)$program" "$WINEPREFIX/drive_c/kv/"
   [ -z "$shipped" ] || cp -p "$WINEPREFIX/drive_c/testbed/shipped/$shipped"/* "$WINEPREFIX/drive_c/kv/"
   session_open_panel "$dir" $((RUN_LIMIT * 2))
   local started=$EPOCHREALTIME clock code
   clock=$(date +%H:%M:%S.%3N)
   set +e
-  timeout "$RUN_LIMIT" wine "C:\\kv\\$program" "${arguments[@]}" </dev/null >"$dir/stdout" 2>"$dir/stderr"
+  timeout "$RUN_LIMIT" "$WINELOADER" "C:\\kv\\$program" "${arguments[@]}" </dev/null >"$dir/stdout" 2>"$dir/stderr"
   code=$?
   set -e
   local ended=$EPOCHREALTIME
@@ -142,7 +147,7 @@ rm -rf "$work/template" "$work/prefix"
 # an update run whose service did not start its new version, is named.
 awk -F '\t' -v goal="$GOAL" -v runs="$runs" -v waits="$UPDATE_WAITS_MS" \
   -v handoff="$HANDOFF_MS" -v closing="$CLOSE_MS" -v poll="$STOP_POLL_MS" -v pause="$STOP_PAUSE_MS" \
-  -v start="$START_MS" -v delay="$stop_delay" -v wine_version="$(wine --version)" '
+  -v start="$START_MS" -v delay="$stop_delay" -v wine_version="$("$WINELOADER" --version)" -v lane="$KV_LANE" '
   function median(kind, column,    n, i, j, v, t) {
     n = 0
     for (i = 1; i <= rows; ++i) if (kinds[i] == kind && cell[i, column] != "") v[++n] = cell[i, column]
@@ -165,7 +170,8 @@ awk -F '\t' -v goal="$GOAL" -v runs="$runs" -v waits="$UPDATE_WAITS_MS" \
   }
   END {
     wine = median("wine", 2)
-    printf "KV_UPDAT.EXE S under %s: %d runs per path, each in a fresh copy of the prefix\n\n", wine_version, runs
+    printf "KV_UPDAT.EXE S, the %s lane, under %s: %d runs per path, each in a fresh copy of the prefix\n\n", \
+      lane, wine_version, runs
     printf "%-10s  %7s  %7s  %7s  %9s  %8s  %10s  %10s  %s\n", "Path", "Median", "Min", "Max", "Required", \
       "Overhead", "Wine start", "Tool\047s own", "Goal: tool\047s own"
     printf "%-10s  %7s  %7s  %7s  %9s  %8s  %10s  %10s  %s\n", "", "wall s", "s", "s", "waits s", "s", "and end s", \

@@ -1,7 +1,6 @@
 #!/bin/bash
 # Shows what KV_UPDAT.EXE does to a computer: installs what is missing (as
-# root), builds the win32 preset (the program and the test bed's
-# stand-ins), makes a Wine prefix with the printer-status suite 1.2.0.0
+# root), builds the program and the test bed's stand-ins, makes a Wine prefix with the printer-status suite 1.2.0.0
 # installed, its status server service and the print spooler running and
 # its status panel open, puts the program beside the suite's newer files
 # (1.3.0.0, compressed) and runs a silent Setup, `KV_UPDAT.EXE S`, in it.
@@ -10,7 +9,12 @@
 # versions, services and panel, what the suite saw, the replacements left
 # for the next start, the restart request and the exit code.
 #
-#   tools/demo.sh [--wizard] [--in-use]
+#   tools/demo.sh [--wizard] [--in-use] [--lane i686|x86_64]
+#
+# The program is the shipped one (the win32 preset's, the i686 lane) where
+# this machine runs 32-bit code, otherwise the same sources built for x86_64
+# (the win64 preset's) under 64-bit Wine; --lane chooses. The report's first
+# line says which program ran and why.
 #
 #   --wizard  run the Setup wizard (`KV_UPDAT.EXE`) on this display ($DISPLAY,
 #             Wine's x11 driver) for someone to click through, instead of
@@ -32,14 +36,15 @@ WIZARD_LIMIT=1800  # seconds for someone to go through the wizard
 PREFIX_LIMIT=300   # seconds for making the template prefix
 
 usage() {
-  echo "usage: $0 [--wizard] [--in-use]" >&2
+  echo "usage: $0 [--wizard] [--in-use] [--lane i686|x86_64]" >&2
   exit 2
 }
-wizard= in_use=
-for arg in "$@"; do
-  case $arg in
-    --wizard) wizard=1 ;;
-    --in-use) in_use=1 ;;
+wizard= in_use= lane=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --wizard) wizard=1; shift ;;
+    --in-use) in_use=1; shift ;;
+    --lane) [ $# -ge 2 ] || usage; lane=$2; shift 2 ;;
     *) usage ;;
   esac
 done
@@ -58,7 +63,23 @@ fi
 . testbed/wine/session.sh
 . tools/demo/state.sh
 . tools/demo/report.sh
-wine_available || { echo "demo: wine is missing (run tools/install-deps.sh as root)" >&2; exit 1; }
+if [ -n "$lane" ]; then
+  use_lane "$lane" "$root" || usage
+  why="as asked (--lane $lane)"
+  unavailable=$(lane_unavailable "$lane")
+  [ -z "$unavailable" ] || { echo "demo: the $lane lane cannot run here: $unavailable" >&2; exit 1; }
+elif [ "$KV_LANE" = i686 ]; then
+  why="this machine runs 32-bit code"
+else
+  why="this machine runs no 32-bit code, so the same sources built for x86_64 run under 64-bit Wine"
+fi
+program=${KV_LANE_BUILD#"$root"/}/KV_UPDAT.EXE
+if [ "$KV_LANE" = i686 ]; then
+  program_line="Program: $program, the shipped i686 program ($why)"
+else
+  program_line="Program: $program, the x86_64 build, not the shipped i686 program ($why)"
+fi
+wine_available || { echo "demo: the $KV_LANE lane's Wine is missing (run tools/install-deps.sh as root)" >&2; exit 1; }
 japanese_locale_available || { echo "demo: the ja_JP.UTF-8 locale is missing (tools/install-deps.sh)" >&2; exit 1; }
 
 work=$root/build/demo
@@ -68,8 +89,8 @@ if [ -d "$work/prefix" ]; then WINEPREFIX=$work/prefix stop_wineserver; fi
 rm -rf "$work"
 mkdir -p "$run"
 
-step "building the win32 preset (log: build/demo/build.log)"
-if ! { cmake --preset win32 --log-level=WARNING && cmake --build --preset win32; } >"$work/build.log" 2>&1; then
+step "building the $lane_preset preset (log: build/demo/build.log)"
+if ! { cmake --preset "$lane_preset" --log-level=WARNING && cmake --build --preset "$lane_preset"; } >"$work/build.log" 2>&1; then
   tail -20 "$work/build.log" >&2
   exit 1
 fi
@@ -90,7 +111,7 @@ session_begin "$work/template" "$work/prefix"
 rm -rf "$work/template"
 tool_dir=$WINEPREFIX/drive_c/kv
 mkdir -p "$tool_dir"
-cp -p build/win32/KV_UPDAT.EXE "$WINEPREFIX"/drive_c/testbed/shipped/newer/* "$tool_dir/"
+cp -p "$KV_LANE_BUILD/KV_UPDAT.EXE" "$WINEPREFIX"/drive_c/testbed/shipped/newer/* "$tool_dir/"
 # The wizard shows the read-me of its current directory, in the code page.
 cp testbed/shipped/Readme.txt "$tool_dir/Readme.txt"  # code page 932, CR LF, as the tool reads it
 for file in ZAMPUX.DL_ ZAMWTQNT.EX_; do
@@ -111,6 +132,7 @@ else
   step "running KV_UPDAT.EXE S"
 fi
 echo "C:\\kv\\KV_UPDAT.EXE${arguments[*]:+ ${arguments[*]}}" >"$run/command"
+echo "$program_line" >"$run/program"
 {
   echo "The suite 1.2.0.0 is installed, its status server service ZAMWTQNT runs and its status"
   if [ -n "$in_use" ]; then
@@ -123,7 +145,7 @@ date +%H:%M:%S.%3N >"$run/started"
 started=$EPOCHREALTIME
 set +e
 # Wine's fixme channel of advapi32 records the restart request.
-(cd "$tool_dir" && WINEDEBUG=-all,fixme+advapi timeout "$limit" wine 'C:\kv\KV_UPDAT.EXE' "${arguments[@]}" \
+(cd "$tool_dir" && WINEDEBUG=-all,fixme+advapi timeout "$limit" "$WINELOADER" 'C:\kv\KV_UPDAT.EXE' "${arguments[@]}" \
   </dev/null >"$run/tool.stdout" 2>"$run/tool.stderr")
 echo $? >"$run/exit-code"
 set -e

@@ -1,23 +1,29 @@
 #!/bin/bash
-# Builds both presets and runs every test.
+# Builds the three presets and runs every test.
 #
-#   tools/test-all.sh               set up (as root), build host and win32, run all tests
-#   tools/test-all.sh --build-only  set up (as root) and build both presets, no tests
+#   tools/test-all.sh               set up (as root), build host, win32 and win64, run all tests
+#   tools/test-all.sh --build-only  set up (as root) and build the three presets, no tests
+#   tools/test-all.sh --lane LANE   the host's tests and the Wine tests of LANE (i686 or x86_64) only
 #
 # Run as root, it first installs what is missing (tools/install-deps.sh).
-# Exits non-zero on the first failure.
+# The Wine tests run in two lanes (testbed/wine/lanes.sh): x86_64 on every
+# machine, i686 (the shipped program) wherever this machine runs 32-bit
+# code. The run ends with one line for the host's tests and one per lane:
+# passed, failed, or why it was not run. A lane that this machine cannot
+# run is not a failure; any failing test is, and so is a build that fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 usage() {
-  echo "usage: $0 [--build-only]" >&2
+  echo "usage: $0 [--build-only | --lane i686|x86_64]" >&2
   exit 2
 }
-build_only=
-for arg in "$@"; do
-  case $arg in
-    --build-only) build_only=1 ;;
+build_only= only_lane=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --build-only) build_only=1; shift ;;
+    --lane) [ $# -ge 2 ] || usage; only_lane=$2; shift 2 ;;
     *) usage ;;
   esac
 done
@@ -25,18 +31,70 @@ done
 if [ "$(id -u)" -eq 0 ]; then
   tools/install-deps.sh
 fi
+. testbed/wine/lanes.sh
+case " $KV_LANES " in *" ${only_lane:-x86_64} "*) ;; *) usage ;; esac
 
-# The win32 build comes first: the host tests compare with its probe.
-for preset in win32 host; do
+# The Windows builds come first: the host's Wine tests run their programs.
+for preset in win32 win64 host; do
   echo "== $preset: configure and build"
   cmake --preset "$preset" --log-level=WARNING -DKV_WARNINGS_AS_ERRORS=ON >/dev/null
   cmake --build --preset "$preset"
 done
 
 if [ -n "$build_only" ]; then
-  echo "== built: build/host (library, unit tests, probe_host) and build/win32 (KV_UPDAT.EXE, probe.exe)"
+  echo "== built: build/host (library, unit tests, probe_host), build/win32 (KV_UPDAT.EXE, the" \
+    "program that ships, and the test bed) and build/win64 (the same for the x86_64 lane)"
   exit 0
 fi
 
-echo "== host: tests"
-ctest --preset host
+# Why each lane is not run, or nothing for the lanes that run.
+declare -A not_run
+excluded=()
+for lane in $KV_LANES; do
+  if [ -n "$only_lane" ] && [ "$lane" != "$only_lane" ]; then
+    not_run[$lane]="only the $only_lane lane was asked for"
+  else
+    not_run[$lane]=$(lane_unavailable "$lane")
+  fi
+  [ -z "${not_run[$lane]}" ] || excluded+=("lane-$lane")
+done
+
+echo "== host: tests${excluded[*]:+ (not run: ${excluded[*]/#lane-/the } lane)}"
+log=$root/build/host/test-all.log
+status=0
+label_filter=()
+if [ ${#excluded[@]} -gt 0 ]; then
+  label_filter=(-LE "^($(IFS='|'; echo "${excluded[*]}"))\$")
+fi
+ctest --preset host "${label_filter[@]}" 2>&1 | tee "$log" || status=1
+
+# One line per part, from the outcome of its tests in the log ("Test #N:
+# NAME ... Passed", "***Failed", "***Skipped", "***Timeout" and so on): the
+# tests whose names match PATTERN, or with -v those that do not.
+outcome() {  # [-v] PATTERN
+  local invert=0
+  [ "$1" = -v ] && invert=1 && shift
+  awk -v pattern="$1" -v invert=$invert '
+    $2 == "Test" && $3 ~ /^#[0-9]+:$/ && ($4 ~ pattern) != invert {
+      if ($0 ~ / Passed /) ++passed
+      else if ($0 ~ /\*\*\*Skipped/) ++skipped
+      else ++failed
+    }
+    END {
+      if (failed) printf "failed (%d of %d tests)\n", failed, passed + failed + skipped
+      else if (!passed) print "failed (no test passed)"
+      else printf "passed (%d tests%s)\n", passed + skipped, skipped ? sprintf(", %d skipped", skipped) : ""
+    }' "$log"
+}
+echo "== outcome"
+echo "host (unit tests, checks of the shipped program): $(outcome -v '_(i686|x86_64)$')"
+for lane in $KV_LANES; do
+  if [ -n "${not_run[$lane]}" ]; then
+    echo "$lane lane: not run: ${not_run[$lane]}"
+  else
+    line=$(outcome "_${lane}\$")
+    echo "$lane lane: $line"
+    [[ $line == passed* ]] || status=1
+  fi
+done
+exit $status

@@ -1,13 +1,15 @@
 #!/bin/bash
 # Regenerates the pictures of KV_UPDAT.EXE's dialogs and message boxes in
-# docs/screenshots/: the real program (the win32 build) in copies of the
+# docs/screenshots/: the real program (the lane's build) in copies of the
 # test bed's template prefix, on Wine's virtual desktop under Xvfb with
 # Japanese fonts, played by the UI driver (uidriver.exe); each picture is
 # cut to its window.
 #
-#   testbed/screenshots/take-screenshots.sh [--win32-build DIR] [--work DIR] [--out DIR]
+#   testbed/screenshots/take-screenshots.sh [--lane i686|x86_64] [--work DIR] [--out DIR]
 #
-# Needs the win32 build (tools/test-all.sh --build-only). Run as root, it
+# The lane is the shipped i686 program's where this machine runs 32-bit
+# code, otherwise the x86_64 build's (the same dialogs from the same
+# resources). Needs the lane's build (tools/test-all.sh --build-only). Run as root, it
 # first installs what is missing: the tests' packages (tools/install-deps.sh,
 # the Japanese fonts among them) and what only the pictures need: Xvfb,
 # maim (it draws the mouse pointer into the picture, which the busy
@@ -25,13 +27,13 @@ root=$(cd "$here/../.." && pwd)
 . "$root/testbed/wine/env.sh"
 
 usage() {
-  echo "usage: $0 [--win32-build DIR] [--work DIR] [--out DIR]" >&2
+  echo "usage: $0 [--lane i686|x86_64] [--work DIR] [--out DIR]" >&2
   exit 2
 }
-win32_build=$root/build/win32 work=$root/build/screenshots out=$root/docs/screenshots
+work=$root/build/screenshots out=$root/docs/screenshots
 while [ $# -gt 0 ]; do
   case $1 in
-    --win32-build) [ $# -ge 2 ] || usage; win32_build=$2; shift 2 ;;
+    --lane) [ $# -ge 2 ] || usage; use_lane "$2" "$root" || usage; shift 2 ;;
     --work) [ $# -ge 2 ] || usage; work=$2; shift 2 ;;
     --out) [ $# -ge 2 ] || usage; out=$2; shift 2 ;;
     *) usage ;;
@@ -54,12 +56,13 @@ if [ "$(id -u)" -eq 0 ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
 fi
-for tool in Xvfb maim wine mscompress; do
+for tool in Xvfb maim "$WINELOADER" mscompress; do
   command -v "$tool" >/dev/null || fail "$tool is missing (run this script as root once)"
 done
+[ -z "$(lane_unavailable "$KV_LANE")" ] || fail "the $KV_LANE lane cannot run here: $(lane_unavailable "$KV_LANE")"
 japanese_locale_available || fail "the ja_JP.UTF-8 locale is missing (tools/install-deps.sh)"
 for file in KV_UPDAT.EXE testbed/driver/uidriver.exe testbed/screenshots/resultbox.exe; do
-  [ -f "$win32_build/$file" ] || fail "$win32_build/$file is missing (tools/test-all.sh --build-only)"
+  [ -f "$KV_LANE_BUILD/$file" ] || fail "$KV_LANE_BUILD/$file is missing (tools/test-all.sh --build-only)"
 done
 
 rm -rf "$work"
@@ -85,7 +88,7 @@ trap cleanup EXIT
 # The template: the stand-ins, X11 graphics, the Japanese fonts, and the
 # suite's status server running (an auto-start service).
 template=$work/template
-"$root/testbed/wine/make-testbed-prefix.sh" "$template" --win32-build "$win32_build" --graphics x11 \
+"$root/testbed/wine/make-testbed-prefix.sh" "$template" --graphics x11 \
   --service auto
 # Wine draws the caption's buttons with its Marlett font, which it takes
 # only from the prefix's Fonts folder, not from where Debian's fonts-wine
@@ -105,8 +108,8 @@ begin() {
   cp -a "$template" "$WINEPREFIX"
   kv=$WINEPREFIX/drive_c/kv
   mkdir -p "$kv"
-  cp "$win32_build/KV_UPDAT.EXE" "$win32_build/testbed/driver/uidriver.exe" \
-    "$win32_build/testbed/screenshots/resultbox.exe" "$root/testbed/shipped/Readme.txt" "$kv/"
+  cp "$KV_LANE_BUILD/KV_UPDAT.EXE" "$KV_LANE_BUILD/testbed/driver/uidriver.exe" \
+    "$KV_LANE_BUILD/testbed/screenshots/resultbox.exe" "$root/testbed/shipped/Readme.txt" "$kv/"
   echo "== $1"
 }
 
@@ -114,20 +117,20 @@ begin() {
 ship_newer_files() { cp -p "$template/drive_c/testbed/shipped/newer/"* "$kv/"; }
 
 # A Wine program run to its end, outside the virtual desktop (no window).
-run() { timeout "$LIMIT" wine "$@" </dev/null >>"$scenario/wine.log" 2>&1; }
+run() { timeout "$LIMIT" "$WINELOADER" "$@" </dev/null >>"$scenario/wine.log" 2>&1; }
 
 # Starts PROGRAM [ARG]... on the virtual desktop "kv", in C:\kv (where the
 # program looks for Readme.txt), without waiting for it.
 desktop_pids=()
 on_desktop() {
-  (cd "$kv" && exec timeout "$LIMIT" wine explorer /desktop=kv,800x600 "$@") </dev/null \
+  (cd "$kv" && exec timeout "$LIMIT" "$WINELOADER" explorer /desktop=kv,800x600 "$@") </dev/null \
     >>"$scenario/wine.log" 2>&1 &
   desktop_pids+=($!)
 }
 
 # Runs the UI driver's steps on the desktop; its results on stdout.
 drive() {
-  timeout "$LIMIT" wine 'C:\kv\uidriver.exe' --desktop kv --limit "$LIMIT" "$@" </dev/null \
+  timeout "$LIMIT" "$WINELOADER" 'C:\kv\uidriver.exe' --desktop kv --limit "$LIMIT" "$@" </dev/null \
     2>>"$scenario/driver.log" || fail "the UI driver failed in $scenario (see $scenario/driver.log)"
 }
 

@@ -3,7 +3,8 @@
 #
 #   report_print RUN
 #
-# RUN is the demo's run directory: before/ and after/ (state.sh), shipped
+# RUN is the demo's run directory: program (which program ran, and why),
+# before/ and after/ (state.sh), shipped
 # (FILE<TAB>VERSION of the files beside the tool), command, scenario,
 # started (the clock time the tool started), seconds, exit-code,
 # tool.stderr (Wine's trace of the tool: its fixme lines) and logs/ (the
@@ -195,6 +196,7 @@ report_exit_code() {  # RUN
 }
 
 report_print() {  # RUN
+  cat "$1/program"
   printf '%s\n' "$(cat "$1/command") under Wine: before and after"
   sed 's/^/  /' "$1/scenario"
   report_apps "$1"
