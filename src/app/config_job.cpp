@@ -73,9 +73,11 @@ int32_t ConfigJob::SetupSequence(int32_t& restartNeeded) {
   if (!suite.IsSpoolerRunning()) mayStop = 0;
   // Asked in every case; another user's panel must not be closed under him.
   const int otherUsers = HasOtherUserSessions();
-  const int32_t stopped = !otherUsers && mayStop ? suite.StopStatusServer() : 0;
+  const bool stopping = !otherUsers && mayStop;
+  if (stopping) suite.StopStatusServer();
   if (programUpdate.InstallUpdate() == 1) restartNeeded = 1;
-  if (stopped == 1) suite.RestartStatusServer();
+  // Also after a failed stop: what it took down before failing comes back.
+  if (stopping) suite.RestartStatusServer();
   return JobOk;
 }
 

@@ -31,13 +31,23 @@ kv::Bstr AnsiToBstr(const std::string& text) noexcept {
   return wide;
 }
 
+// "X:\..." or "\\server\...": a path that names its drive.
+bool NamesItsDrive(const std::string& path) {
+  const bool letter = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  if (letter && path[1] == ':' && path[2] == '\\') return true;
+  return path.compare(0, 2, "\\\\") == 0;
+}
+
 // A row's string with its directory token expanded, as a BSTR; null when it
-// cannot be made. This runs on the worker thread, where running out of
-// memory must fail the row, not end the process.
-kv::Bstr ExpandToBstr(const char* text) noexcept {
+// cannot be made. A program path must name its drive: without the directory
+// of its token ("\system32\zambaz.exe") it would name a program on
+// whatever drive is current. This runs on the worker thread, where running
+// out of memory must fail the row, not end the process.
+kv::Bstr ExpandToBstr(const char* text, bool isPath) noexcept {
   try {
     std::string expanded;
     ExpandDirToken(text, expanded);
+    if (isPath && !NamesItsDrive(expanded)) return kv::Bstr();
     return AnsiToBstr(expanded);
   } catch (...) {
     return kv::Bstr();
@@ -50,8 +60,10 @@ BOOL FirewallSetting::IsFirewallAvailable() { return ProbeFirewallPolicy() >= 0 
 
 BOOL FirewallSetting::HasSuiteExceptions() {
   for (const FirewallAppEntry& row : SuiteFirewallApps) {
-    kv::Bstr imagePath = ExpandToBstr(row.imagePath);
-    if (!imagePath) continue;  // cannot be asked about: not listed
+    kv::Bstr imagePath = ExpandToBstr(row.imagePath, true);
+    // Not known to be absent: the caller must go on as if it were listed,
+    // so that a removal is tried and its failure reported.
+    if (!imagePath) return 1;
     // Both profiles are always asked.
     const BOOL inDomain = IsApplicationListed(NET_FW_PROFILE_DOMAIN, imagePath.get());
     const BOOL inStandard = IsApplicationListed(NET_FW_PROFILE_STANDARD, imagePath.get());
@@ -65,8 +77,8 @@ int FirewallSetting::AddSuiteExceptions() {
   int result = 0;
   const NET_FW_SCOPE scope = scopeAny == 0 ? NET_FW_SCOPE_LOCAL_SUBNET : NET_FW_SCOPE_ALL;
   for (const FirewallAppEntry& row : SuiteFirewallApps) {
-    kv::Bstr displayName = ExpandToBstr(row.displayName);
-    kv::Bstr imagePath = ExpandToBstr(row.imagePath);
+    kv::Bstr displayName = ExpandToBstr(row.displayName, false);
+    kv::Bstr imagePath = ExpandToBstr(row.imagePath, true);
     if (!displayName || !imagePath) {
       result = -1;  // this row's changes cannot be made
       continue;
@@ -87,7 +99,7 @@ int FirewallSetting::AddSuiteExceptions() {
 int FirewallSetting::RemoveSuiteExceptions() {
   int result = 0;
   for (const FirewallAppEntry& row : SuiteFirewallApps) {
-    kv::Bstr imagePath = ExpandToBstr(row.imagePath);
+    kv::Bstr imagePath = ExpandToBstr(row.imagePath, true);
     if (!imagePath) {
       result = -1;
       continue;

@@ -31,16 +31,21 @@ class FirewallSetting {
   // 1 when the firewall policy can be opened, else 0.
   BOOL IsFirewallAvailable();
   // 1 when the image path of a suite program is listed, enabled or not, in
-  // the domain or the standard profile; a firewall that cannot be opened, or
-  // a row that cannot be converted, counts as not listed.
+  // the domain or the standard profile; a firewall that cannot be opened
+  // counts as not listed. A program path that cannot be made (its directory
+  // unreadable, no memory) cannot be asked about and counts as listed, so
+  // that a removal is still tried and reports what it could not do.
   BOOL HasSuiteExceptions();
   // Authorizes both programs in the domain and the standard profile (scope
   // local subnet, or all when scopeAny is set) and switches File and Printer
   // Sharing on in both, in that order, trying every change even after a
-  // failure. 0, or -1 when any change failed.
+  // failure. 0, or -1 when any change failed; a program whose path cannot
+  // be made (its directory unreadable, no memory) is a failed change, never
+  // an exception for a path without its drive.
   int AddSuiteExceptions();
   // Removes both programs from both profiles and, when chosen, switches File
-  // and Printer Sharing off in both. 0, or -1 when any change failed.
+  // and Printer Sharing off in both. 0, or -1 when any change failed, a
+  // program whose path cannot be made included.
   int RemoveSuiteExceptions();
 
   void SetScopeAny(BOOL scopeAny) { this->scopeAny = scopeAny; }

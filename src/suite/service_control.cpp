@@ -44,11 +44,19 @@ int ServiceControl::OpenAndRead(const std::string& name, DWORD access, kv::Uniqu
 }
 
 int ServiceControl::StopNamedService(const std::string& name) {
+  int32_t stopRequested = 0;
+  return StopNamedService(name, stopRequested);
+}
+
+int ServiceControl::StopNamedService(const std::string& name, int32_t& stopRequested) {
+  stopRequested = 0;
   kv::UniqueServiceHandle service;
   SERVICE_STATUS status = {};
   if (const int failed = OpenAndRead(name, kStopAccess, service, status)) return failed;
   if (status.dwCurrentState == SERVICE_STOPPED) return 1;
 
+  // A refused request may still have reached the service.
+  stopRequested = 1;
   if (!ControlService(service.get(), SERVICE_CONTROL_STOP, &status))
     return GetLastError() == ERROR_SERVICE_NOT_ACTIVE ? 1 : -4;
   if (!WaitForServiceState(service.get(), SERVICE_STOPPED)) return 0;

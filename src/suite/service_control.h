@@ -4,6 +4,7 @@
 #ifndef KV_SUITE_SERVICE_CONTROL_H
 #define KV_SUITE_SERVICE_CONTROL_H
 
+#include <cstdint>
 #include <string>
 
 #include "common/unique_handle.h"
@@ -36,8 +37,11 @@ class ServiceControl {
   // Stops the service and waits for it: 1 at once when it is already
   // stopped or no longer active (no request is sent), -4 when it refuses
   // (other running services depend on it, for example), else the wait: 0 or,
-  // after a further second, 1.
+  // after a further second, 1. `stopRequested` becomes 1 when the service
+  // was found in another state than stopped and the request was made,
+  // whatever came of it; otherwise 0.
   int StopNamedService(const std::string& name);
+  int StopNamedService(const std::string& name, int32_t& stopRequested);
 
   // Starts the service (a stopped or stopping one), has it continue (a
   // paused or pausing one), or only waits for it (a starting one): 1 at once

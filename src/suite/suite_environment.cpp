@@ -9,6 +9,7 @@
 
 const char kStatusPanelWindowClass[] = "BAZWndClass";
 const char kStatusPanelWindowTitle[] = "Kestrovane";
+const char kStatusPanelFile[] = "ZAMBAZ.EXE";
 
 namespace {
 
@@ -41,14 +42,22 @@ const ProgramEntry kPrograms[] = {
     {&SuiteEnvironment::drxProgram, "ZAMDRX95.EXE", "ZAMDRXNT.EXE", SystemDirectory, "ZAMDRX", "ZAMDRX"},
     {&SuiteEnvironment::vodProgram, nullptr, "ZAMVODNT.EXE", SystemDirectory, "ZAMVOD", nullptr},
     {&SuiteEnvironment::kltProgram, "ZAMKLT95.EXE", "ZAMKLTNT.EXE", InstallDirectory, nullptr, nullptr},
-    {&SuiteEnvironment::statusPanel, "ZAMBAZ.EXE", "ZAMBAZ.EXE", SystemDirectory, nullptr, nullptr},
+    {&SuiteEnvironment::statusPanel, kStatusPanelFile, kStatusPanelFile, SystemDirectory, nullptr, nullptr},
 };
 
 const int kServiceRunning = 2;  // QueryNamedService: any state but stopped
 
 }  // namespace
 
-SuiteEnvironment::SuiteEnvironment() : isWin9x(0), isInstalled(0) {}
+std::string SystemDirectoryPath() {
+  char buffer[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
+  std::string directory = length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
+  AddBackslash(directory);
+  return directory;
+}
+
+SuiteEnvironment::SuiteEnvironment() : isWin9x(0), isInstalled(0), serverStopped(0), panelClosed(0) {}
 
 SuiteEnvironment::~SuiteEnvironment() = default;
 
@@ -60,10 +69,7 @@ int32_t SuiteEnvironment::DetectSuite() {
 
   // Without the system directory its programs are not looked for at all:
   // a bare file name would be found in the current directory instead.
-  char buffer[MAX_PATH] = {};
-  const UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
-  std::string systemDirectory = length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
-  AddBackslash(systemDirectory);
+  const std::string systemDirectory = SystemDirectoryPath();
 
   std::string installDirectory;
   if (!FindInstallDirectory(installDirectory)) {

@@ -70,12 +70,18 @@ class SuiteEnvironment {
   // status panel, and stops the status server service, in this order, each
   // step whatever the previous one did. 1 when the service is stopped
   // afterwards; 0 otherwise or when the suite is not installed (then nothing
-  // is done).
+  // is done). What it took down is kept in `serverStopped` and
+  // `panelClosed`.
   int32_t StopStatusServer();
 
-  // Starts the status server service if it ran when the suite was detected,
-  // then starts the status panel if its program file was found. 0 when the
-  // suite is not installed (nothing is done), else 1.
+  // After StopStatusServer, whatever it gave: starts the status server
+  // service if it ran when the suite was detected or the stop asked it to
+  // stop, then starts the status panel if its program file was found or the
+  // stop closed it, unless a panel window is open now (one that did not
+  // close, or could not be found to be closed). A panel whose path detection
+  // could not build is started from the system directory read again. 0 when
+  // the suite is not installed (nothing is done), else 1; whether Windows
+  // started them is not looked at.
   int32_t RestartStatusServer();
 
   // While the status panel runs: for every local printer whose driver is one
@@ -95,6 +101,17 @@ class SuiteEnvironment {
   SuiteProgram vodProgram;
   SuiteProgram yemProgram;
   SuiteProgram statusPanel;
+  // What StopStatusServer took down, whatever detection said: a stop was
+  // requested of the status server service; the panel's window was asked to
+  // close.
+  int32_t serverStopped;
+  int32_t panelClosed;
 };
+
+// The system directory ending in a backslash; empty when it cannot be read.
+std::string SystemDirectoryPath();
+
+// The status panel's program file in the system directory.
+extern const char kStatusPanelFile[];  // "ZAMBAZ.EXE"
 
 #endif  // KV_SUITE_SUITE_ENVIRONMENT_H

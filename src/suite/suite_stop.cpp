@@ -18,15 +18,30 @@ int32_t SuiteEnvironment::IsSpoolerRunning() {
 
 int32_t SuiteEnvironment::StopStatusServer() {
   if (!isInstalled) return 0;
+  serverStopped = 0;
+  panelClosed = 0;
   HandOffPrinterStatus();
   const HWND panel = FindWindowA(kStatusPanelWindowClass, kStatusPanelWindowTitle);
-  if (panel) CloseWindowAndWait(panel, kStatusPanelCloseMessage, 0, 0);
-  return services.StopNamedService(kStatusServerService) == kServiceStopped ? 1 : 0;
+  if (panel) {
+    panelClosed = 1;
+    CloseWindowAndWait(panel, kStatusPanelCloseMessage, 0, 0);
+  }
+  return services.StopNamedService(kStatusServerService, serverStopped) == kServiceStopped ? 1 : 0;
 }
 
 int32_t SuiteEnvironment::RestartStatusServer() {
   if (!isInstalled) return 0;
-  if (statusServer.detected) services.StartNamedService(kStatusServerService);
-  if (statusPanel.detected) LaunchProgram(statusPanel.path);
+  // Detection may have failed to see what ran; what the stop took down
+  // comes back in any case.
+  if (statusServer.detected || serverStopped) services.StartNamedService(kStatusServerService);
+  if ((statusPanel.detected || panelClosed) && !FindWindowA(kStatusPanelWindowClass, kStatusPanelWindowTitle)) {
+    std::string path = statusPanel.path;
+    if (path.empty()) {
+      // Never a bare file name, which would be looked for elsewhere.
+      const std::string directory = SystemDirectoryPath();
+      if (!directory.empty()) path = directory + kStatusPanelFile;
+    }
+    if (!path.empty()) LaunchProgram(path);
+  }
   return 1;
 }

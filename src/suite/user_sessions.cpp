@@ -62,9 +62,11 @@ int HasOtherUserSessions() {
       !wts.querySessionInformation)
     return 0;
 
+  // Whether the local server's null name gives a handle is not settled;
+  // without one, the local server is named by WTS_CURRENT_SERVER_HANDLE,
+  // which is not closed.
   const HANDLE server = wts.openServer(nullptr);
-  if (!server) return 0;
-  const int users = CountLoggedOnUsers(wts, server);
-  wts.closeServer(server);
+  const int users = CountLoggedOnUsers(wts, server ? server : WTS_CURRENT_SERVER_HANDLE);
+  if (server) wts.closeServer(server);
   return users > 1 ? 1 : 0;
 }

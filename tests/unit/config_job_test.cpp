@@ -87,7 +87,8 @@ TEST_F(ConfigJobTest, PreCheckStopsAtTheFirstFailure) {
 // the firewall cannot be changed (no file is even read) or when no shipped
 // file is newer. Where stopping the suite is not safe (another user logged
 // on, the spooler stopped), nothing of the suite is stopped or restarted and
-// the running server's file waits for the next start.
+// the running server's file waits for the next start; so it does when the
+// server refuses to stop, and the panel is brought back.
 TEST_F(ConfigJobTest, SetupSequenceByWhatItMeets) {
   using Arrange = void (*)();
   const Arrange nothing = [] {};
@@ -112,6 +113,9 @@ TEST_F(ConfigJobTest, SetupSequenceByWhatItMeets) {
        [] { winsim::SetSessions({{0, "Console", WTSActive, "Administrator"}, {1, "", WTSDisconnected, "Hanako"}}); },
        JobOk, 1, kNotStopped, false},
       {"spooler stopped", true, [] { winsim::SetServiceState("Spooler", SERVICE_STOPPED); }, JobOk, 1, kNotStopped, false},
+      // The panel closed before the stop failed comes back.
+      {"server stop refused", true, [] { winsim::InjectFault("ControlService", ERROR_ACCESS_DENIED, "ZAMWTQNT"); },
+       JobOk, 1, {"WTSEnumerateSessionsA", "ControlService", "MoveFileA", "CreateProcessA"}, false},
   };
   for (const auto& c : cases) {
     FreshMachine();

@@ -142,6 +142,17 @@ TEST_F(FirewallSettingTest, AddWithAnUnconvertibleRow) {
   EXPECT_EQ(setting.AddSuiteExceptions(), -1);
   EXPECT_TRUE(winsim::FindFirewallApp(NET_FW_PROFILE_STANDARD, PanelPath()));
   EXPECT_FALSE(winsim::FindFirewallApp(NET_FW_PROFILE_STANDARD, ServerPath()));
+
+  // Without the Windows directory the panel's path has no drive: no entry
+  // is made for it at all.
+  FreshMachine();
+  winsim::InjectFault("GetWindowsDirectoryA", ERROR_NOT_ENOUGH_MEMORY, "", 0, 1);
+  EXPECT_EQ(setting.AddSuiteExceptions(), -1);
+  for (NET_FW_PROFILE_TYPE profile : kProfiles) {
+    EXPECT_EQ(winsim::FirewallApps(profile).size(), 1u);
+    EXPECT_TRUE(winsim::FindFirewallApp(profile, ServerPath()));
+    ExpectSharingOpen(profile);
+  }
 }
 
 TEST_F(FirewallSettingTest, DoubleByteWindowsDirectory) {
@@ -157,7 +168,7 @@ TEST_F(FirewallSettingTest, DoubleByteWindowsDirectory) {
 
 // Both profiles are asked for a row, and a listed row ends the search; only
 // presence counts, not File and Printer Sharing. A firewall that cannot be
-// opened, or a row that cannot be converted, counts as not listed.
+// opened counts as not listed.
 TEST_F(FirewallSettingTest, HasAsksRowByRowUntilOneIsListed) {
   using Arrange = void (*)();
   const struct {
@@ -176,8 +187,9 @@ TEST_F(FirewallSettingTest, HasAsksRowByRowUntilOneIsListed) {
        [] { winsim::SeedFirewallApp(NET_FW_PROFILE_DOMAIN, {"Kestrovane", PanelPath(), NET_FW_IP_VERSION_ANY, NET_FW_SCOPE_ALL, "", false}); },
        1, "1"},
       {"firewall missing", [] { SeedSuite(); winsim::SetFirewallInstalled(false); }, 0, ""},
-      {"row 1 unconvertible", [] { SeedSuite(); winsim::InjectFault("SysAllocStringLen", E_OUTOFMEMORY, "", 0, 1); }, 1, "2"},
-      {"no row convertible", [] { SeedSuite(); winsim::InjectFault("SysAllocStringLen", E_OUTOFMEMORY); }, 0, ""},
+      // A row that cannot be asked about may be listed: the search ends.
+      {"row 1 unconvertible", [] { winsim::InjectFault("SysAllocStringLen", E_OUTOFMEMORY, "", 0, 1); }, 1, ""},
+      {"row 2 without its directory", [] { winsim::InjectFault("GetWindowsDirectoryA", ERROR_NOT_ENOUGH_MEMORY, "", 1, 1); }, 1, "1"},
   };
   for (const auto& c : cases) {
     FreshMachine();
@@ -218,13 +230,16 @@ TEST_F(FirewallSettingTest, RemoveTriesEverythingAfterAFailure) {
   EXPECT_EQ(winsim::FirewallApps(NET_FW_PROFILE_DOMAIN).size(), 1u);
   EXPECT_EQ(winsim::CallsTo("INetFwService::put_Enabled").size(), 2u);
 
-  // A row that cannot be converted is a failed removal; the next row goes on.
-  FreshMachine();
-  SeedSuite();
-  winsim::InjectFault("SysAllocStringLen", E_OUTOFMEMORY, "", 0, 1);
-  EXPECT_EQ(setting.RemoveSuiteExceptions(), -1);
-  EXPECT_TRUE(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, PanelPath()));
-  EXPECT_FALSE(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, ServerPath()));
+  // A row that cannot be converted, or whose directory cannot be read, is a
+  // failed removal; the next row goes on.
+  for (const char* call : {"SysAllocStringLen", "GetWindowsDirectoryA"}) {
+    FreshMachine();
+    SeedSuite();
+    winsim::InjectFault(call, call[0] == 'S' ? E_OUTOFMEMORY : ERROR_NOT_ENOUGH_MEMORY, "", 0, 1);
+    EXPECT_EQ(setting.RemoveSuiteExceptions(), -1) << call;
+    EXPECT_TRUE(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, PanelPath())) << call;
+    EXPECT_FALSE(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, ServerPath())) << call;
+  }
 
   FreshMachine();
   setting.SetDisableFileAndPrintSharing(1);

@@ -3,6 +3,7 @@
 #include "suite/suite_environment.h"
 #include "suite_fixture.h"
 #include "winsim/printer_control.h"
+#include "winsim/thread_control.h"
 
 namespace {
 
@@ -62,6 +63,29 @@ TEST_F(PrinterHandOffTest, EveryPrinterOfASuiteDriverWithStatusVariables) {
   EXPECT_EQ(calls[0], "OpenManagerExA(\"Office A\", 0, 1)");
   EXPECT_EQ(calls[1], "UpdatePrinterStatusA(\"Office A\", \"ServerConnection\", 0, 4)");
   EXPECT_EQ(calls[2], "CloseManager(\"Office A\")");
+}
+
+DWORD WINAPI HandOffOnWorker(LPVOID suite) {
+  static_cast<SuiteEnvironment*>(suite)->HandOffPrinterStatus();
+  return 0;
+}
+
+// The status manager is released before the pause, not held through it; the
+// pause is the last thing the hand-off does.
+TEST_F(PrinterHandOffTest, ThePauseComesAfterTheLibraryIsFreed) {
+  const uint64_t start = winsim::NowMs();
+  DWORD id = 0;
+  const HANDLE worker = CreateThread(nullptr, 0, HandOffOnWorker, &suite, 0, &id);
+  ASSERT_TRUE(worker);
+  winsim::WaitUntilOthersIdle();  // the worker runs up to its pause
+  EXPECT_EQ(winsim::StatusUpdates().size(), 3u);
+  EXPECT_EQ(winsim::ModuleLoadCount("zamgik.dll"), 0);
+  EXPECT_EQ(winsim::LiveThreadCount(), 1);
+  ASSERT_TRUE(winsim::AdvanceToNextWake());
+  EXPECT_EQ(winsim::NowMs() - start, 5000u);
+  EXPECT_EQ(winsim::LiveThreadCount(), 0);
+  EXPECT_EQ(WaitForSingleObject(worker, INFINITE), WAIT_OBJECT_0);
+  CloseHandle(worker);
 }
 
 TEST_F(PrinterHandOffTest, APrinterThatCannotBeOpenedIsSkipped) {

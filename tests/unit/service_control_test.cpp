@@ -115,18 +115,23 @@ TEST_F(ServiceControlTest, StopsAndTheirWaits) {
     if (c.refusal) winsim::InjectFault("ControlService", c.refusal, "ZAMWTQNT", 0, 1);
     winsim::ClearCallLog();
     const uint64_t start = winsim::NowMs();
-    EXPECT_EQ(services.StopNamedService("ZAMWTQNT"), c.result) << c.name;
+    int32_t requested = -1;
+    EXPECT_EQ(services.StopNamedService("ZAMWTQNT", requested), c.result) << c.name;
     EXPECT_EQ(winsim::NowMs() - start, c.elapsedMs) << c.name;
     EXPECT_EQ(Requests().size(), c.requests) << c.name;
+    EXPECT_EQ(requested, c.requests ? 1 : 0) << c.name << ": the request is remembered, whatever came of it";
     winsim::RemoveService("ZAMDRX");
   }
 }
 
 TEST_F(ServiceControlTest, StopFailures) {
   winsim::AddService({"ZAMWTQNT", SERVICE_RUNNING, 0, 0, {}});
-  EXPECT_EQ(services.StopNamedService("ZAMVOD"), -2);
+  int32_t requested = -1;
+  EXPECT_EQ(services.StopNamedService("ZAMVOD", requested), -2);
+  EXPECT_EQ(requested, 0);
   winsim::InjectFault("QueryServiceStatus", ERROR_ACCESS_DENIED, "ZAMWTQNT", 0, 1);
-  EXPECT_EQ(services.StopNamedService("ZAMWTQNT"), -3);
+  EXPECT_EQ(services.StopNamedService("ZAMWTQNT", requested), -3);
+  EXPECT_EQ(requested, 0);
   EXPECT_EQ(winsim::ServiceState("ZAMWTQNT"), static_cast<DWORD>(SERVICE_RUNNING));
 }
 

@@ -25,9 +25,19 @@ TEST_F(UserSessionsTest, MoreThanOneLoggedOnUser) {
       {"idle, down and listening sessions", {kConsole, {4, "", WTSIdle, "Taro"}, {5, "", WTSDown, "Jiro"}}, 0},
       {"nobody at all", {}, 0},
   };
+  // Whether the local server gives a handle or not, the same sessions are
+  // seen (without one, through WTS_CURRENT_SERVER_HANDLE, never closed).
   for (const auto& c : cases) {
-    winsim::SetSessions(c.sessions);
-    EXPECT_EQ(HasOtherUserSessions(), c.result) << c.name;
+    for (bool serverHandle : {true, false}) {
+      winsim::SetSessions(c.sessions);
+      if (!serverHandle) winsim::InjectFault("WTSOpenServerA", ERROR_ACCESS_DENIED);
+      winsim::ClearCallLog();
+      EXPECT_EQ(HasOtherUserSessions(), c.result) << c.name << ", server handle " << serverHandle;
+      ASSERT_EQ(winsim::CallsTo("WTSEnumerateSessionsA").size(), 1u);
+      EXPECT_EQ(winsim::CallsTo("WTSEnumerateSessionsA")[0].args[0] == "0x0", !serverHandle) << c.name;
+      EXPECT_EQ(winsim::CallsTo("WTSCloseServer").size(), serverHandle ? 1u : 0u) << c.name;
+      winsim::ClearFaults();
+    }
   }
 
   // A session whose user cannot be read is not counted.
@@ -56,9 +66,10 @@ TEST_F(UserSessionsTest, UnavailableSessionFunctionsAnswerNo) {
     EXPECT_TRUE(winsim::CallsTo("WTSOpenServerA").empty()) << function;
     winsim::SetExportPresent("Wtsapi32.dll", function, true);
   }
-  for (const char* call : {"WTSOpenServerA", "WTSEnumerateSessionsA"}) {
-    winsim::InjectFault(call, ERROR_ACCESS_DENIED, "", 0, 1);
-    EXPECT_EQ(HasOtherUserSessions(), 0) << call;
+  for (bool serverHandle : {true, false}) {
+    if (!serverHandle) winsim::InjectFault("WTSOpenServerA", ERROR_ACCESS_DENIED, "", 0, 1);
+    winsim::InjectFault("WTSEnumerateSessionsA", ERROR_ACCESS_DENIED, "", 0, 1);
+    EXPECT_EQ(HasOtherUserSessions(), 0) << serverHandle;
   }
   winsim::SetModulePresent("Wtsapi32.dll", false);
   EXPECT_EQ(HasOtherUserSessions(), 0);
