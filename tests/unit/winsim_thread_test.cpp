@@ -264,6 +264,26 @@ TEST_F(WinsimThreadTest, ResetFinishesWorkersLeftRunning) {
   EXPECT_EQ(winsim::ForeverBlockedCalls(), std::vector<std::string>{});
 }
 
+// Abandoned workers, one parked in its wait and one that never had its
+// turn, never execute again, not even when the machine is reset.
+TEST_F(WinsimThreadTest, AbandonedWorkersNeverRunAgain) {
+  CloseHandle(Start([this] {
+    Sleep(1000);
+    See("woke");
+    return DWORD{0};
+  }));
+  winsim::WaitUntilOthersIdle();
+  CloseHandle(Start([this] {
+    See("started");
+    return DWORD{0};
+  }));
+  winsim::AbandonThreads();
+  EXPECT_EQ(winsim::LiveThreadCount(), 0);
+  EXPECT_EQ(winsim::OpenResources(), std::vector<std::string>{});
+  winsim::Reset();
+  EXPECT_EQ(seen_, std::vector<std::string>{});
+}
+
 // Two workers and the test's thread, with waits that end at the same
 // instants and a wait inside a sent message: the same calls in the same
 // order at the same times, run after run.

@@ -253,4 +253,16 @@ int LiveThreadCount() {
   return LiveWorkers();
 }
 
+void AbandonThreads() {
+  auto lock = Lock();
+  // A worker's own thread keeps its record alive, waiting for a turn that
+  // the scheduler, no longer knowing it, never gives.
+  auto& threads = S().threads;
+  threads.erase(std::remove_if(threads.begin(), threads.end(),
+                               [](const std::shared_ptr<SimThread>& thread) {
+                                 return thread->worker && thread->state != State::Finished;
+                               }),
+                threads.end());
+}
+
 }  // namespace winsim

@@ -98,6 +98,11 @@ void WaitUntilOthersIdle();
 bool AdvanceToNextWake(uint64_t limitMs = UINT64_MAX);
 // Threads made by CreateThread that have not finished.
 int LiveThreadCount();
+// Gives up every thread made by CreateThread that has not finished: none of
+// them executes again (each stays blocked for ever), and neither Reset nor
+// OpenResources sees them any more. For a test whose code returned while its
+// worker still runs, when what the worker works on is gone.
+void AbandonThreads();
 
 // ---- Posted messages ---------------------------------------------------------
 // A window of the tool's own process with a message queue (a dialog of a
