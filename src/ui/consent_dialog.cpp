@@ -31,7 +31,7 @@ void ConsentDialog::OnInitDialog(DialogView& view) {
   view.EnableControl(kAgreeButton, false);
   view.EnableControl(kScopeAnyCheckBox, false);
   readme.enableAtEndId = kAgreeButton;
-  view.SetControlText(kReadmeBox, LoadReadme("Readme.txt"));
+  view.SetControlText(kReadmeBox, LoadToolReadme());
   firstShow = TRUE;
   view.MakeFontBold(kHeading);
   WriteControls(view);

@@ -1,6 +1,7 @@
 #include "ui/readme_text.h"
 
 #include "common/unique_handle.h"
+#include "update/path_utils.h"
 
 namespace {
 
@@ -35,4 +36,15 @@ std::string LoadReadme(const std::string& fileName) {
     start = next;
   }
   return text;
+}
+
+std::string LoadToolReadme() {
+  static const char kReadmeName[] = "Readme.txt";
+  std::string text = LoadReadme(kReadmeName);
+  if (!text.empty()) return text;
+  const std::string programDirectory = GetTokenDirectory(DirTokenCurrent);
+  if (programDirectory.empty()) return text;
+  std::string besideProgram;
+  JoinPath(programDirectory, kReadmeName, besideProgram);
+  return LoadReadme(besideProgram);
 }

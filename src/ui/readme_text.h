@@ -12,4 +12,10 @@
 // cannot be opened or read gives an empty text; nothing is reported.
 std::string LoadReadme(const std::string& fileName);
 
+// The consent dialog's "Readme.txt": from the current directory, as the
+// tool has always read it, or, when none can be read there (the tool was
+// started from a shortcut, a script or another folder), from beside the
+// program.
+std::string LoadToolReadme();
+
 #endif  // KV_UI_README_TEXT_H

@@ -61,3 +61,26 @@ TEST_F(ReadmeTextTest, AFileThatCannotBeReadLeavesTheBoxEmpty) {
 }
 
 }  // namespace
+
+// Started from elsewhere (a shortcut, a script), the tool still finds the
+// read-me beside itself; one in the current directory comes first.
+TEST_F(ReadmeTextTest, TheReadmeIsLookedForInTheCurrentDirectoryThenBesideTheProgram) {
+  winsim::AddFile(kReadme, "beside\n");
+  winsim::AddDirectory("C:\\OTHER");
+  const struct {
+    const char* name;
+    const char* current;  // Readme.txt in the current directory, or null
+    const char* text;
+  } cases[] = {
+      {"only beside the program", nullptr, "beside\r\n"},
+      {"in the current directory too", "current\n", "current\r\n"},
+  };
+  for (const auto& c : cases) {
+    winsim::SetCurrentDirectory("C:\\OTHER");
+    if (c.current) winsim::AddFile("C:\\OTHER\\Readme.txt", c.current);
+    EXPECT_EQ(LoadToolReadme(), c.text) << c.name;
+  }
+  winsim::InjectFault("GetModuleFileNameA", ERROR_INSUFFICIENT_BUFFER);
+  ::DeleteFileA("C:\\OTHER\\Readme.txt");
+  EXPECT_EQ(LoadToolReadme(), "") << "the program's directory unknown";
+}

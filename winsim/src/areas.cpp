@@ -15,6 +15,7 @@ void ResetEvents();     // events.cpp: named events
 void ResetMessageWindows();  // messages.cpp: the tool's windows with message queues
 void ResetMessageBoxes();  // message_boxes.cpp: boxes shown and queued answers
 void ResetShutdown();   // shutdown.cpp: the token, ADVAPI32.DLL and restart requests
+void ResetEventLog();   // eventlog.cpp: the events written
 
 // Each area appends one line per resource it still holds open.
 void ReportOpenFiles(std::vector<std::string>& out);     // fs.cpp, lz32.cpp: find and LZ handles
@@ -41,6 +42,7 @@ void ResetAreas() {
   ResetMessageWindows();
   ResetMessageBoxes();
   ResetShutdown();
+  ResetEventLog();
 }
 
 }  // namespace detail

@@ -227,6 +227,64 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY
   return ERROR_SUCCESS;
 }
 
+LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR, DWORD options, REGSAM desired, LPVOID,
+                     PHKEY result, LPDWORD disposition) {
+  auto lock = Lock();
+  const OpenKey base = Lookup(key);
+  ApiCall call("RegCreateKeyExA",
+               {base.key ? base.path : Hex(reinterpret_cast<uintptr_t>(key)), Arg(subKey), Hex(desired)});
+  if (auto fault = call.Fault()) return static_cast<LONG>(*fault);
+  if (!result || reserved || options != REG_OPTION_NON_VOLATILE) return ERROR_INVALID_PARAMETER;
+  if (!base.key) return ERROR_INVALID_HANDLE;
+  *result = nullptr;
+  const std::string name = subKey ? subKey : "";
+  if (!name.empty() && name[0] == '\\') return ERROR_BAD_PATHNAME;
+  const bool mayWrite = M().administrator || base.path.compare(0, 4, "HKLM") != 0;
+  const DWORD rights = MapKeyAccess(desired, mayWrite);
+  std::string path = base.path;
+  RegKey* target = Walk(base.key, name, &path);
+  const bool created = !target;
+  if (created) {
+    if (!mayWrite || !(base.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+    target = base.key;
+    path = base.path;
+    for (const std::string& part : Components(name)) {
+      std::unique_ptr<RegKey>& child = target->subkeys[UpperAnsi(part)];
+      if (!child) {
+        child.reset(new RegKey);
+        child->name = part;
+        child->writeTime = target->writeTime = Now();
+      }
+      target = child.get();
+      path += "\\" + target->name;
+    }
+  }
+  if (!mayWrite && (rights & kWriteRights)) return ERROR_ACCESS_DENIED;
+  const uintptr_t id = M().nextHandle += 4;
+  M().openKeys[id] = OpenKey{path, target, rights};
+  *result = reinterpret_cast<HKEY>(id);
+  if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+  return ERROR_SUCCESS;
+}
+
+LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD dataLength) {
+  auto lock = Lock();
+  const OpenKey open = Lookup(key);
+  ApiCall call("RegSetValueExA", {open.key ? open.path : Hex(reinterpret_cast<uintptr_t>(key)), Arg(valueName),
+                                  Dec(type), Dec(dataLength)});
+  if (auto fault = call.Fault()) return static_cast<LONG>(*fault);
+  if (reserved || (!data && dataLength)) return ERROR_INVALID_PARAMETER;
+  if (!open.key) return ERROR_INVALID_HANDLE;
+  if (!(open.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  const std::string name = valueName ? valueName : "";
+  RegValue& value = open.key->values[UpperAnsi(name)];
+  value.name = name;
+  value.type = type;
+  value.data.assign(data, data + dataLength);
+  open.key->writeTime = Now();
+  return ERROR_SUCCESS;
+}
+
 LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
                       LPDWORD dataLength) {
   auto lock = Lock();

@@ -47,6 +47,11 @@ std::vector<std::string> AnsiCharacters(const std::string& utf8) {
   return characters;
 }
 
+std::map<DWORD, std::string>& Messages() {
+  static std::map<DWORD, std::string> messages;  // UTF-8 texts by full id
+  return messages;
+}
+
 bool BlockExists(UINT id) {
   auto it = Table().lower_bound(id & ~0xFu);
   return it != Table().end() && (it->first >> 4) == (id >> 4);
@@ -79,6 +84,11 @@ void SetStringTable(const std::map<UINT, std::string>& utf8Texts) {
   Table() = utf8Texts;
 }
 
+void SetMessageTable(const std::map<DWORD, std::string>& utf8Texts) {
+  auto lock = Lock();
+  Messages() = utf8Texts;
+}
+
 }  // namespace winsim
 
 using namespace winsim::detail;
@@ -107,4 +117,28 @@ int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
   std::memcpy(buffer, text.data(), text.size());
   buffer[text.size()] = '\0';
   return static_cast<int>(text.size());
+}
+
+// Only what the program asks of its own message table: the text as it
+// stands (inserts ignored), into the caller's buffer. Too small a buffer
+// gives ERROR_INSUFFICIENT_BUFFER and 0, a missing id ERROR_MR_MID_NOT_FOUND.
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD, LPSTR buffer, DWORD size, va_list*) {
+  ApiCall call("FormatMessageA", {Hex(messageId), Hex(flags), Dec(size)});
+  DWORD error = 0;
+  std::string text;
+  if (auto fault = call.Fault())
+    error = static_cast<DWORD>(*fault);
+  else if (flags != (FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS) || source || !buffer)
+    error = ERROR_INVALID_PARAMETER;  // nothing else is modelled
+  else if (!Messages().count(messageId))
+    error = ERROR_MR_MID_NOT_FOUND;
+  else
+    for (const std::string& character : AnsiCharacters(Messages()[messageId])) text += character;
+  if (!error && text.size() + 1 > size) error = ERROR_INSUFFICIENT_BUFFER;
+  if (error) {
+    SetLastError(error);
+    return 0;
+  }
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  return static_cast<DWORD>(text.size());
 }

@@ -26,6 +26,12 @@ std::string FromAnsi(const std::string& ansi);
 // their fixture installs.
 void SetStringTable(const std::map<UINT, std::string>& utf8Texts);
 
+// ---- Message table -----------------------------------------------------------
+// The program's message table (UTF-8 texts by full message id, each line
+// ended by CR LF), served by FormatMessageA in the simulated code page. Like
+// the string table it belongs to the program: Reset keeps it.
+void SetMessageTable(const std::map<DWORD, std::string>& utf8Texts);
+
 // ---- Message boxes ---------------------------------------------------------------
 struct MessageBoxRecord {
   std::string text;     // as passed (ANSI bytes); "NULL" never appears: a null text is ""

@@ -2,6 +2,8 @@
 #ifndef WINSIM_WIN_KERNEL_H
 #define WINSIM_WIN_KERNEL_H
 
+#include <cstdarg>
+
 #include "win_types.h"
 
 typedef struct _OSVERSIONINFOA {
@@ -37,5 +39,13 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiB
 HMODULE LoadLibraryA(LPCSTR fileName);
 FARPROC GetProcAddress(HMODULE module, LPCSTR procName);
 BOOL FreeLibrary(HMODULE module);
+
+// Messages of the program's own message table (SetMessageTable). Only the
+// program's module (source NULL with FORMAT_MESSAGE_FROM_HMODULE) holds one.
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_HMODULE 0x00000800
+#define ERROR_MR_MID_NOT_FOUND 317L
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer, DWORD size,
+                     va_list* arguments);
 
 #endif  // WINSIM_WIN_KERNEL_H

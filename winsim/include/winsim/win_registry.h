@@ -39,4 +39,15 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWOR
                    LPDWORD classLength, PFILETIME lastWriteTime);
 LONG RegCloseKey(HKEY key);
 
+#define REG_OPTION_NON_VOLATILE 0x00000000L
+#define REG_CREATED_NEW_KEY 0x00000001L
+#define REG_OPENED_EXISTING_KEY 0x00000002L
+// Creates the key and its missing parents, or opens it. A plain user may not
+// create or write below HKEY_LOCAL_MACHINE (ERROR_ACCESS_DENIED). Classes,
+// volatile keys and security attributes are not modelled.
+LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className, DWORD options, REGSAM desired,
+                     LPVOID securityAttributes, PHKEY result, LPDWORD disposition);
+// Needs KEY_SET_VALUE on the handle.
+LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD dataLength);
+
 #endif  // WINSIM_WIN_REGISTRY_H

@@ -18,5 +18,6 @@
 #include "win_wts.h"
 #include "win_thread.h"
 #include "win_security.h"
+#include "win_eventlog.h"
 
 #endif  // WINSIM_WINDOWS_H
