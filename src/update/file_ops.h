@@ -8,11 +8,17 @@
 
 #include <string>
 
-// 1 when a file or directory of that name exists, 0 otherwise (also for an
-// empty path).
+// 1 a file or directory of that name exists, 0 the system says there is no
+// such file or path (also for an empty path), -1 the look-up failed for
+// another reason, so that nobody can tell.
+int LookUpFile(const std::string& path);
+
+// 1 when a file or directory of that name exists, 0 otherwise (also when
+// the look-up failed).
 int FileExists(const std::string& path);
 
-// Deletes a file, clearing its read-only attribute first.
+// Deletes a file, clearing its read-only attribute first. A look-up that
+// fails does not count as "nothing there": the deletion is tried.
 // 1 deleted, 0 there was nothing to delete, -1 the delete failed.
 int ForceDeleteFile(const std::string& path);
 

@@ -17,6 +17,12 @@ TEST_F(FileOpsTest, FileExistsForFilesAndDirectoriesAndClosesItsSearch) {
   EXPECT_EQ(FileExists("C:\\missing.txt"), 0);
   EXPECT_EQ(FileExists(""), 0);
   EXPECT_TRUE(winsim::CallsTo("FindFirstFileA").size() == 3u);  // none for the empty path
+
+  // A look-up that fails otherwise than "no such file" tells nothing.
+  EXPECT_EQ(LookUpFile("C:\\missing.txt"), 0);
+  winsim::InjectFault("FindFirstFileA", ERROR_ACCESS_DENIED);
+  EXPECT_EQ(LookUpFile("C:\\a.txt"), -1);
+  EXPECT_EQ(FileExists("C:\\a.txt"), 0);
 }
 
 TEST_F(FileOpsTest, ForceDeleteFileCodes) {
@@ -35,6 +41,12 @@ TEST_F(FileOpsTest, ForceDeleteFileCodes) {
   winsim::SetInUse("C:\\busy.txt", ERROR_SHARING_VIOLATION);
   EXPECT_EQ(ForceDeleteFile("C:\\busy.txt"), -1);
   EXPECT_TRUE(winsim::Exists("C:\\busy.txt"));
+
+  // A failed look-up is not "nothing to delete".
+  winsim::AddFile("C:\\unseen.txt", "u");
+  winsim::InjectFault("FindFirstFileA", ERROR_ACCESS_DENIED, "unseen", 0, 1);
+  EXPECT_EQ(ForceDeleteFile("C:\\unseen.txt"), 1);
+  EXPECT_FALSE(winsim::Exists("C:\\unseen.txt"));
 }
 
 TEST_F(FileOpsTest, MoveFileOverCodes) {
@@ -101,6 +113,12 @@ TEST_F(FileOpsTest, NumberedNamesReplaceTheExtensionBesideTheFile) {
     ASSERT_TRUE(MakeNumberedName(c.path, name)) << c.path;
     EXPECT_EQ(name, c.numbered) << c.path;
   }
+
+  // A name whose look-up fails may be taken: it is passed over.
+  winsim::InjectFault("FindFirstFileA", ERROR_ACCESS_DENIED, "ZAMPUX.001", 0, 1);
+  std::string name;
+  ASSERT_TRUE(MakeNumberedName("C:\\WINDOWS\\system32\\ZAMPUX.DLL", name));
+  EXPECT_EQ(name, "C:\\WINDOWS\\system32\\ZAMPUX.002");
 }
 
 }  // namespace
