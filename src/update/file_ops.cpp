@@ -5,6 +5,7 @@
 #include "common/mbstring.h"
 #include "common/unique_handle.h"
 #include "update/path_utils.h"
+#include "update/restart_schedule.h"
 #include "win32api.h"
 
 namespace {
@@ -49,10 +50,34 @@ int ForceDeleteFile(const std::string& path) {
 
 int MoveFileOver(const std::string& source, const std::string& target) {
   if (LookUpFile(source) == 0) return -3;
-  const int deleted = ForceDeleteFile(target);
-  if (deleted == -1) return -1;
-  if (!MoveFileA(source.c_str(), target.c_str())) return -2;
-  return deleted;
+  if (LookUpFile(target) == 0) return MoveFileA(source.c_str(), target.c_str()) ? 0 : -2;
+
+  // The target's content is copied aside under a numbered name before the
+  // target is deleted, so that it can be put back should the rename fail:
+  // the target is never left missing. A copy (not a rename) keeps the
+  // deletion as the test of whether the target may be replaced now, since
+  // a running program's image can be renamed but not deleted.
+  ClearReadOnly(target);
+  std::string aside;
+  if (!MakeNumberedName(target, aside)) return -1;
+  if (!CopyFileA(target.c_str(), aside.c_str(), TRUE)) {
+    // Whatever a failed copy wrote is removed; a file that took the name
+    // meanwhile is not the copy's.
+    if (GetLastError() != ERROR_FILE_EXISTS) DiscardCopy(aside);
+    return -1;
+  }
+  const int deleted = Delete(target);
+  if (deleted < 0) {
+    DiscardCopy(aside);
+    return -1;
+  }
+  if (!MoveFileA(source.c_str(), target.c_str())) {
+    // Should even this fail, the old content stays under the aside name.
+    MoveFileA(aside.c_str(), target.c_str());
+    return -2;
+  }
+  DiscardCopy(aside);
+  return 1;
 }
 
 int CreateDirectoryTree(const std::string& path) {

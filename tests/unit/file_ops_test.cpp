@@ -68,11 +68,20 @@ TEST_F(FileOpsTest, MoveFileOverCodes) {
   EXPECT_EQ(winsim::FileText("C:\\s3"), "three");  // the source stays
   EXPECT_EQ(winsim::FileText("C:\\t"), "two");
 
+  // The target's content is set aside before it is deleted, and put back
+  // when the rename fails; no copy stays.
   winsim::ClearInUse("C:\\t");
-  winsim::InjectFault("MoveFileA", ERROR_ACCESS_DENIED);
+  winsim::InjectFault("MoveFileA", ERROR_SHARING_VIOLATION, "C:\\s3", 0, 1);
   EXPECT_EQ(MoveFileOver("C:\\s3", "C:\\t"), -2);
-  EXPECT_FALSE(winsim::Exists("C:\\t"));  // the target was already deleted
-  EXPECT_TRUE(winsim::Exists("C:\\s3"));
+  EXPECT_EQ(winsim::FileText("C:\\t"), "two");
+  EXPECT_EQ(winsim::FileText("C:\\s3"), "three");
+  EXPECT_FALSE(winsim::Exists("C:\\t.000"));
+
+  // No copy aside, no deletion.
+  winsim::InjectFault("CopyFileA", ERROR_DISK_FULL, "", 0, 1);
+  EXPECT_EQ(MoveFileOver("C:\\s3", "C:\\t"), -1);
+  EXPECT_EQ(winsim::FileText("C:\\t"), "two");
+  EXPECT_FALSE(winsim::Exists("C:\\t.000"));
 }
 
 TEST_F(FileOpsTest, CreateDirectoryTreeCodes) {

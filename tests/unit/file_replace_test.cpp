@@ -130,16 +130,6 @@ INSTANTIATE_TEST_SUITE_P(
                       OsRow{"Unknown", false, winsim::Os::WinXp, false}),
     [](const ::testing::TestParamInfo<OsRow>& info) { return std::string(info.param.name); });
 
-TEST_F(FileReplaceTest, FailedRenameAfterDeletionIsAlsoDeferred) {
-  Install(kDll, oldImage);
-  Ship(kDllShipped, newImage);
-  winsim::InjectFault("MoveFileA", ERROR_ACCESS_DENIED);
-  EXPECT_EQ(Replace(kAll), -1);
-  EXPECT_FALSE(winsim::Exists(kDll));
-  winsim::SimulateRestart();
-  EXPECT_EQ(winsim::FileContent(kDll), newImage);
-}
-
 // Whatever single call fails, the installed file keeps its old content, or
 // holds the new one, or keeps the old one while a complete registration
 // waits with its staging copy; no copy stays unreferenced, and the next
@@ -155,8 +145,15 @@ TEST_F(FileReplaceTest, WhateverFailsTheInstalledFileStaysWhole) {
     int result;
     bool newNow, newAfterRestart;
   } cases[] = {
+      {"the rename onto the installed file", winsim::Os::WinXp, false, "MoveFileA", ERROR_SHARING_VIOLATION,
+       "ZAMPUX.000", -1, false, true},
+      {"the copy set aside", winsim::Os::WinXp, false, "CopyFileA", ERROR_DISK_FULL, "ZAMPUX.DLL", -1, false, true},
       {"the deletion of the installed file", winsim::Os::WinXp, false, "DeleteFileA", ERROR_ACCESS_DENIED,
        "ZAMPUX.DLL", -1, false, true},
+      {"the deletion of the copy set aside", winsim::Os::WinXp, false, "DeleteFileA", ERROR_ACCESS_DENIED,
+       "ZAMPUX.001", 1, true, true},
+      {"the same on the 95 family", winsim::Os::Win98, false, "DeleteFileA", ERROR_ACCESS_DENIED, "ZAMPUX.001", 1,
+       true, true},
       {"the delayed move", winsim::Os::WinXp, true, "MoveFileExA", ERROR_ACCESS_DENIED, "", -2, false, false},
       {"the WININIT.INI line", winsim::Os::Win98, true, "WritePrivateProfileStringA", ERROR_ACCESS_DENIED, "", -2,
        false, false},
