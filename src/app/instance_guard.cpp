@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/os_level.h"
+#include "common/os_level.h"
 
 const char kInstanceEventName[] = "Patch::KV_UPDAT";
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/os_level.h"
+#include "common/os_level.h"
 #include "common/system_library.h"
 #include "common/unique_handle.h"
 

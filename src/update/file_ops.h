@@ -8,18 +8,28 @@
 
 #include <string>
 
-// 1 when a file or directory of that name exists, 0 otherwise (also for an
-// empty path).
+// 1 a file or directory of that name exists, 0 the system says there is no
+// such file or path (also for an empty path), -1 the look-up failed for
+// another reason, so that nobody can tell.
+int LookUpFile(const std::string& path);
+
+// 1 when a file or directory of that name exists, 0 otherwise (also when
+// the look-up failed).
 int FileExists(const std::string& path);
 
-// Deletes a file, clearing its read-only attribute first.
+// Deletes a file, clearing its read-only attribute first. A look-up that
+// fails does not count as "nothing there": the deletion is tried.
 // 1 deleted, 0 there was nothing to delete, -1 the delete failed.
 int ForceDeleteFile(const std::string& path);
 
-// Renames `source` to `target`, deleting an existing target first.
+// Renames `source` to `target`. An existing target is first copied aside
+// under its first free numbered name, then deleted; should the rename fail,
+// the copy is renamed back, so the target keeps its content. The copy is
+// then discarded (DiscardCopy).
 // 1 an existing target was replaced, 0 moved to a new name, -1 the existing
-// target could not be deleted (the source is untouched), -2 the rename
-// failed, -3 the source does not exist.
+// target could not be copied aside or deleted (both files untouched but for
+// the target's read-only bit), -2 the rename failed (the target's old
+// content put back), -3 the source does not exist.
 int MoveFileOver(const std::string& source, const std::string& target);
 
 // Makes a directory and any missing parents (a trailing backslash is

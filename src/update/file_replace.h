@@ -14,20 +14,18 @@ enum : uint32_t {
   RF_KEEP_PENDING = 8,        // without RF_REPLACE_AT_RESTART: keep the staging copy for the caller
 };
 
-// Registers the replacement of `installedFile` by `newFile` for the next
-// start of Windows: on the 95 family a [rename] line of WININIT.INI keyed by
-// the installed file's short path; elsewhere two delayed moves, the deletion
-// of the installed file, then the rename of the new file onto it. Always 0.
-int ScheduleReplaceAtRestart(const std::string& newFile, const std::string& installedFile);
-
 // Puts `source` (a shipped file) in place of `installedPath`, through a
 // numbered staging copy beside it. `pending` is emptied, and receives the
-// staging path whenever -1 is returned.
+// staging path whenever -1 is returned. Whatever fails, the installed file
+// keeps its old content, or holds the new one, or keeps its old content
+// while a complete registration for the next start waits with its staging
+// copy; a staging copy that is not waiting is discarded (DiscardCopy).
 //   0  no installed file existed; the new file was put there
 //   1  the installed file was replaced now
 //   2  the new file is not newer and was discarded
 //  -1  the replacement waits for the next start (or is left to the caller)
-//  -2  the comparison was impossible, the replacement failed, or no free
+//  -2  the comparison was impossible, the replacement failed (also when
+//      the registration for the next start could not be made), or no free
 //      staging name was left; -2 to -5 also pass on CopyOrExpandFile's codes
 int ReplaceInstalledFile(const std::string& source, const std::string& installedPath, std::string& pending,
                          uint32_t flags);

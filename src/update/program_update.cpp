@@ -7,6 +7,7 @@
 #include "update/file_ops.h"
 #include "update/file_replace.h"
 #include "update/path_utils.h"
+#include "update/restart_schedule.h"
 #include "update/version_compare.h"
 
 const UpdateFileEntry kUpdateFiles[2] = {
@@ -70,7 +71,7 @@ int32_t ProgramUpdate::IsUpdateNeeded() {
   bool needed = false;
   for (const StagedFile& file : staged) {
     if (CompareFileVersions(file.stagingPath, file.installedPath) == 1) needed = true;
-    ForceDeleteFile(file.stagingPath);
+    DiscardCopy(file.stagingPath);
   }
 
   UpdateCheckState = needed ? 1 : 0;

@@ -63,3 +63,18 @@ std::vector<std::string> UpdateTest::StagingCopies(const std::string& stem) {
   }
   return found;
 }
+
+std::vector<std::string> UpdateTest::UnreferencedCopies(const std::string& stem) {
+  auto upper = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+  };
+  // Every registered source, as one upper-case text; each name is checked
+  // with the backslash before it.
+  std::string sources = upper(winsim::FileText(winsim::WindowsDirectory() + "\\WININIT.INI"));
+  for (const winsim::PendingMove& move : winsim::PendingFileRenameOperations()) sources += "|" + upper(move.source);
+  std::vector<std::string> unreferenced;
+  for (const std::string& name : StagingCopies(stem))
+    if (sources.find("\\" + upper(name)) == std::string::npos) unreferenced.push_back(name);
+  return unreferenced;
+}

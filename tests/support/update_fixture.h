@@ -45,6 +45,10 @@ class UpdateTest : public SimTest {
   // Entries of the system directory whose names start with `stem` and end in
   // a three-digit number.
   std::vector<std::string> StagingCopies(const std::string& stem);
+  // Those of them that no registration for the next start names as its
+  // source (PendingFileRenameOperations, or WININIT.INI's [rename] section):
+  // copies that would stay for ever.
+  std::vector<std::string> UnreferencedCopies(const std::string& stem);
 };
 
 #endif  // KV_TESTS_UPDATE_FIXTURE_H

@@ -17,6 +17,12 @@ TEST_F(FileOpsTest, FileExistsForFilesAndDirectoriesAndClosesItsSearch) {
   EXPECT_EQ(FileExists("C:\\missing.txt"), 0);
   EXPECT_EQ(FileExists(""), 0);
   EXPECT_TRUE(winsim::CallsTo("FindFirstFileA").size() == 3u);  // none for the empty path
+
+  // A look-up that fails otherwise than "no such file" tells nothing.
+  EXPECT_EQ(LookUpFile("C:\\missing.txt"), 0);
+  winsim::InjectFault("FindFirstFileA", ERROR_ACCESS_DENIED);
+  EXPECT_EQ(LookUpFile("C:\\a.txt"), -1);
+  EXPECT_EQ(FileExists("C:\\a.txt"), 0);
 }
 
 TEST_F(FileOpsTest, ForceDeleteFileCodes) {
@@ -35,6 +41,12 @@ TEST_F(FileOpsTest, ForceDeleteFileCodes) {
   winsim::SetInUse("C:\\busy.txt", ERROR_SHARING_VIOLATION);
   EXPECT_EQ(ForceDeleteFile("C:\\busy.txt"), -1);
   EXPECT_TRUE(winsim::Exists("C:\\busy.txt"));
+
+  // A failed look-up is not "nothing to delete".
+  winsim::AddFile("C:\\unseen.txt", "u");
+  winsim::InjectFault("FindFirstFileA", ERROR_ACCESS_DENIED, "unseen", 0, 1);
+  EXPECT_EQ(ForceDeleteFile("C:\\unseen.txt"), 1);
+  EXPECT_FALSE(winsim::Exists("C:\\unseen.txt"));
 }
 
 TEST_F(FileOpsTest, MoveFileOverCodes) {
@@ -56,11 +68,20 @@ TEST_F(FileOpsTest, MoveFileOverCodes) {
   EXPECT_EQ(winsim::FileText("C:\\s3"), "three");  // the source stays
   EXPECT_EQ(winsim::FileText("C:\\t"), "two");
 
+  // The target's content is set aside before it is deleted, and put back
+  // when the rename fails; no copy stays.
   winsim::ClearInUse("C:\\t");
-  winsim::InjectFault("MoveFileA", ERROR_ACCESS_DENIED);
+  winsim::InjectFault("MoveFileA", ERROR_SHARING_VIOLATION, "C:\\s3", 0, 1);
   EXPECT_EQ(MoveFileOver("C:\\s3", "C:\\t"), -2);
-  EXPECT_FALSE(winsim::Exists("C:\\t"));  // the target was already deleted
-  EXPECT_TRUE(winsim::Exists("C:\\s3"));
+  EXPECT_EQ(winsim::FileText("C:\\t"), "two");
+  EXPECT_EQ(winsim::FileText("C:\\s3"), "three");
+  EXPECT_FALSE(winsim::Exists("C:\\t.000"));
+
+  // No copy aside, no deletion.
+  winsim::InjectFault("CopyFileA", ERROR_DISK_FULL, "", 0, 1);
+  EXPECT_EQ(MoveFileOver("C:\\s3", "C:\\t"), -1);
+  EXPECT_EQ(winsim::FileText("C:\\t"), "two");
+  EXPECT_FALSE(winsim::Exists("C:\\t.000"));
 }
 
 TEST_F(FileOpsTest, CreateDirectoryTreeCodes) {
@@ -101,6 +122,12 @@ TEST_F(FileOpsTest, NumberedNamesReplaceTheExtensionBesideTheFile) {
     ASSERT_TRUE(MakeNumberedName(c.path, name)) << c.path;
     EXPECT_EQ(name, c.numbered) << c.path;
   }
+
+  // A name whose look-up fails may be taken: it is passed over.
+  winsim::InjectFault("FindFirstFileA", ERROR_ACCESS_DENIED, "ZAMPUX.001", 0, 1);
+  std::string name;
+  ASSERT_TRUE(MakeNumberedName("C:\\WINDOWS\\system32\\ZAMPUX.DLL", name));
+  EXPECT_EQ(name, "C:\\WINDOWS\\system32\\ZAMPUX.002");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Replacing an installed file: every result code, the effect of each flag,
 // and the registration for the next start on both Windows families.
 #include "update/file_replace.h"
+#include "update/restart_schedule.h"
 #include "update_fixture.h"
 #include "win32api.h"
 
@@ -103,8 +104,13 @@ TEST_P(RestartRegistrationTest, InstalledFileInUseIsReplacedAtTheNextStart) {
     EXPECT_TRUE(moves.empty());
     EXPECT_EQ(wininit, "[rename]\r\nC:\\WINDOW~1\\system32\\ZAMPUX.DLL=C:\\WINDOW~1\\system32\\ZAMPUX.000\r\n");
   } else {
-    EXPECT_EQ(moves, (std::vector<std::string>{"MoveFileExA(\"" + dll + "\", NULL, 0x4)",
-                                               "MoveFileExA(\"" + staging + "\", \"" + dll + "\", 0x4)"}));
+    // One delayed move that replaces (MOVEFILE_DELAY_UNTIL_REBOOT |
+    // MOVEFILE_REPLACE_EXISTING), recorded with "!" before its target.
+    EXPECT_EQ(moves, std::vector<std::string>{"MoveFileExA(\"" + staging + "\", \"" + dll + "\", 0x5)"});
+    const auto recorded = winsim::PendingFileRenameOperations();
+    ASSERT_EQ(recorded.size(), 1u);
+    EXPECT_EQ(recorded[0].source, "\\??\\" + staging);
+    EXPECT_EQ(recorded[0].target, "!\\??\\" + dll);
     EXPECT_EQ(wininit, "");
   }
 
@@ -124,14 +130,54 @@ INSTANTIATE_TEST_SUITE_P(
                       OsRow{"Unknown", false, winsim::Os::WinXp, false}),
     [](const ::testing::TestParamInfo<OsRow>& info) { return std::string(info.param.name); });
 
-TEST_F(FileReplaceTest, FailedRenameAfterDeletionIsAlsoDeferred) {
-  Install(kDll, oldImage);
-  Ship(kDllShipped, newImage);
-  winsim::InjectFault("MoveFileA", ERROR_ACCESS_DENIED);
-  EXPECT_EQ(Replace(kAll), -1);
-  EXPECT_FALSE(winsim::Exists(kDll));
-  winsim::SimulateRestart();
-  EXPECT_EQ(winsim::FileContent(kDll), newImage);
+// Whatever single call fails, the installed file keeps its old content, or
+// holds the new one, or keeps the old one while a complete registration
+// waits with its staging copy; no copy stays unreferenced, and the next
+// start leaves the expected content and no copy at all.
+TEST_F(FileReplaceTest, WhateverFailsTheInstalledFileStaysWhole) {
+  const struct {
+    const char* name;
+    winsim::Os os;
+    bool inUse;  // the installed file is a running program's image
+    const char* call;
+    DWORD error;
+    const char* match;
+    int result;
+    bool newNow, newAfterRestart;
+  } cases[] = {
+      {"the rename onto the installed file", winsim::Os::WinXp, false, "MoveFileA", ERROR_SHARING_VIOLATION,
+       "ZAMPUX.000", -1, false, true},
+      {"the copy set aside", winsim::Os::WinXp, false, "CopyFileA", ERROR_DISK_FULL, "ZAMPUX.DLL", -1, false, true},
+      {"the deletion of the installed file", winsim::Os::WinXp, false, "DeleteFileA", ERROR_ACCESS_DENIED,
+       "ZAMPUX.DLL", -1, false, true},
+      {"the deletion of the copy set aside", winsim::Os::WinXp, false, "DeleteFileA", ERROR_ACCESS_DENIED,
+       "ZAMPUX.001", 1, true, true},
+      {"the same on the 95 family", winsim::Os::Win98, false, "DeleteFileA", ERROR_ACCESS_DENIED, "ZAMPUX.001", 1,
+       true, true},
+      {"the delayed move", winsim::Os::WinXp, true, "MoveFileExA", ERROR_ACCESS_DENIED, "", -2, false, false},
+      {"the WININIT.INI line", winsim::Os::Win98, true, "WritePrivateProfileStringA", ERROR_ACCESS_DENIED, "", -2,
+       false, false},
+      // An unknown level: the delayed move, which the 95 family lacks.
+      {"the version on the 95 family", winsim::Os::Win98, true, "GetVersionExA", ERROR_INVALID_PARAMETER, "", -2,
+       false, false},
+  };
+  for (const auto& c : cases) {
+    FreshMachine();
+    winsim::SetOs(c.os);
+    Install(kDll, oldImage);
+    Ship(kDllShipped, newImage);
+    if (c.inUse) winsim::SetInUse(kDll, ERROR_ACCESS_DENIED);
+    winsim::InjectFault(c.call, c.error, c.match, 0, 1);
+    pending = "stale";
+    EXPECT_EQ(Replace(kAll), c.result) << c.name;
+    EXPECT_EQ(winsim::FileContent(kDll), c.newNow ? newImage : oldImage) << c.name;
+    EXPECT_EQ(pending, c.result == -1 ? kStaging : "") << c.name;
+    EXPECT_EQ(UnreferencedCopies("ZAMPUX"), std::vector<std::string>{}) << c.name;
+
+    winsim::SimulateRestart();
+    EXPECT_EQ(winsim::FileContent(kDll), c.newAfterRestart ? newImage : oldImage) << c.name;
+    EXPECT_EQ(StagingCopies("ZAMPUX"), std::vector<std::string>{}) << c.name;
+  }
 }
 
 TEST_F(FileReplaceTest, FailureCodes) {
@@ -146,11 +192,22 @@ TEST_F(FileReplaceTest, FailureCodes) {
   winsim::AddFile("C:\\blocker", "f");
   EXPECT_EQ(ReplaceInstalledFile(kDllShipped, "C:\\blocker\\ZAMPUX.DLL", pending, kAll), -3);
 
-  // -4: the disk fills up while the expansion writes; no partial copy stays.
+  // -4: the disk fills up while the expansion writes; no partial copy
+  // stays, even when its first deletion fails.
   winsim::SetDiskFree(newImage.size() / 2);
   EXPECT_EQ(Replace(kAll), -4);
   EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
+  winsim::InjectFault("DeleteFileA", ERROR_SHARING_VIOLATION, "ZAMPUX.000", 0, 1);
+  EXPECT_EQ(Replace(kAll), -4);
+  EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
   winsim::SetDiskUnlimited();
+
+  // An installed file whose look-up fails is compared like any other: a
+  // newer one is never written over.
+  Install(kDll, VersionedImage({9, 0, 0, 0}));
+  winsim::InjectFault("FindFirstFileA", ERROR_ACCESS_DENIED, "ZAMPUX.DLL", 0, 1);
+  EXPECT_EQ(Replace(kAll), 2);
+  EXPECT_EQ(winsim::FileContent(kDll), VersionedImage({9, 0, 0, 0}));
 
   // -2: the installed file's time cannot be read, so nothing can be compared.
   const std::vector<uint8_t> plain = UnversionedImage();
@@ -194,7 +251,7 @@ TEST_F(FileReplaceTest, ReplaceAtRestartAndKeepPendingFlags) {
   // Replace at restart wins over keep pending, and takes the next number.
   EXPECT_EQ(Replace(kAll | RF_KEEP_PENDING), -1);
   EXPECT_EQ(pending, "C:\\WINDOWS\\system32\\ZAMPUX.001");
-  EXPECT_EQ(winsim::PendingFileRenameOperations().size(), 2u);
+  EXPECT_EQ(winsim::PendingFileRenameOperations().size(), 1u);
 }
 
 }  // namespace
@@ -203,14 +260,13 @@ namespace {
 
 class ScheduleTest : public UpdateTest {};
 
-TEST_F(ScheduleTest, RegistrationFailuresAreNotReported) {
-  winsim::InjectFault("MoveFileExA", ERROR_ACCESS_DENIED);
-  EXPECT_EQ(ScheduleReplaceAtRestart("C:\\new.000", kDll), 0);
-  EXPECT_EQ(winsim::CallsTo("MoveFileExA").size(), 2u);  // both are still tried
-
-  winsim::SetOs(winsim::Os::WinMe);
-  winsim::InjectFault("WritePrivateProfileStringA", ERROR_ACCESS_DENIED);
-  EXPECT_EQ(ScheduleReplaceAtRestart("C:\\new.000", kDll), 0);
+// On the 95 family a deletion is the [rename] section's one "NUL" line:
+// another deletion waiting there is never written over.
+TEST_F(ScheduleTest, DeletionOnThe95FamilyNeverWritesOverAnother) {
+  winsim::SetOs(winsim::Os::Win95);
+  EXPECT_EQ(ScheduleDeleteAtRestart("C:\\WINDOWS\\system32\\ZAMPUX.001"), 0);
+  EXPECT_EQ(ScheduleDeleteAtRestart("C:\\WINDOWS\\system32\\ZAMPUX.002"), -1);
+  EXPECT_EQ(winsim::FileText("C:\\WINDOWS\\WININIT.INI"), "[rename]\r\nNUL=C:\\WINDOWS\\system32\\ZAMPUX.001\r\n");
 }
 
 TEST_F(ScheduleTest, WithoutAShortPathTheLongPathIsWritten) {

@@ -1,5 +1,5 @@
 // The operating-system level from the version information.
-#include "app/os_level.h"
+#include "common/os_level.h"
 #include "sim_fixture.h"
 
 namespace {

@@ -77,14 +77,48 @@ TEST_F(ProgramUpdateTest, ServerInUseIsReplacedAtTheNextStart) {
   EXPECT_EQ(winsim::FileContent(kExe), exeV1);        // still the old server
   EXPECT_EQ(winsim::FileContent(kExeStaging), exeV2);  // waiting beside it
 
-  // Delete, then rename (the registration itself is FileReplaceTest's).
-  EXPECT_EQ(winsim::PendingFileRenameOperations().size(), 2u);
+  // One move that replaces (the registration itself is FileReplaceTest's).
+  EXPECT_EQ(winsim::PendingFileRenameOperations().size(), 1u);
 
   winsim::SimulateRestart();
   EXPECT_EQ(winsim::FileContent(kExe), exeV2);
   EXPECT_EQ(winsim::FileContent(kDll), dllV2);
   EXPECT_TRUE(StagingCopies("ZAMWTQNT").empty());
   EXPECT_TRUE(StagingCopies("ZAMPUX").empty());
+}
+
+// A staging copy of the check that cannot be looked up or deleted is
+// deleted anyway, or registered for deletion at the next start; the answer
+// stands.
+TEST_F(ProgramUpdateTest, CheckLeavesNoCopyWhateverFails) {
+  const struct {
+    const char* name;
+    winsim::Os os;
+    const char* call;
+    int skip;  // matching calls let through first
+    size_t copiesUntilRestart;
+  } cases[] = {
+      {"a failed look-up", winsim::Os::WinXp, "FindFirstFileA", 1, 0},  // after the one that chose the name
+      {"a failed deletion", winsim::Os::WinXp, "DeleteFileA", 0, 1},
+      {"the same on the 95 family", winsim::Os::Win98, "DeleteFileA", 0, 1},
+  };
+  for (const auto& c : cases) {
+    FreshMachine();
+    winsim::SetOs(c.os);
+    Install(kDll, dllV1);
+    Install(kExe, exeV1);
+    Ship(kDllShipped, dllV2);
+    Ship(kExeShipped, exeV1);
+    winsim::InjectFault(c.call, ERROR_ACCESS_DENIED, "ZAMPUX.000", c.skip, -1);
+    ProgramUpdate fresh;
+    EXPECT_EQ(fresh.IsUpdateNeeded(), 1) << c.name;
+    EXPECT_EQ(StagingCopies("ZAMPUX").size(), c.copiesUntilRestart) << c.name;
+    EXPECT_EQ(UnreferencedCopies("ZAMPUX"), std::vector<std::string>{}) << c.name;
+    winsim::ClearFaults();
+    winsim::SimulateRestart();
+    EXPECT_EQ(StagingCopies("ZAMPUX"), std::vector<std::string>{}) << c.name;
+    EXPECT_EQ(winsim::FileContent(kDll), dllV1) << c.name;
+  }
 }
 
 TEST_F(ProgramUpdateTest, SecondCheckTouchesNothing) {

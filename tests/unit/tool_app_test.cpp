@@ -215,8 +215,7 @@ TEST_F(ToolAppTest, AWholeSetupWithAnUpdate) {
       "SendMessageTimeoutA(0x406, 0, 0, 0x0, 10000)",
       "ControlService(\"ZAMWTQNT\", 1)",
       // The library in use waits for the next start; the server is replaced now.
-      "MoveFileExA(\"" + sys + "ZAMPUX.DLL\", NULL, 0x4)",
-      "MoveFileExA(\"" + sys + "ZAMPUX.000\", \"" + sys + "ZAMPUX.DLL\", 0x4)",
+      "MoveFileExA(\"" + sys + "ZAMPUX.000\", \"" + sys + "ZAMPUX.DLL\", 0x5)",
       "MoveFileA(\"" + sys + "ZAMWTQNT.000\", \"" + sys + "ZAMWTQNT.EXE\")",
       "StartServiceA(\"ZAMWTQNT\", 0)",
       "CreateProcessA(\"" + sys + "ZAMBAZ.EXE\", \"\"" + sys + "ZAMBAZ.EXE\"\", 0, 0x0, NULL)",

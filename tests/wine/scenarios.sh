@@ -148,8 +148,9 @@ scenario_deferred() {
   check_versions 1.3.0.0 1.2.0.0
   check "staging copies" "$(staging_copies)" ZAMWTQNT.000
   check "staging copy version" "$(file_version ZAMWTQNT.000)" 1.3.0.0
+  # One rename that replaces the installed file ("!" before its target).
   check "pending renames" "$(pending_renames | paste -sd'|')" \
-    "\\??\\$SYSTEM32\\ZAMWTQNT.EXE||\\??\\$SYSTEM32\\ZAMWTQNT.000|\\??\\$SYSTEM32\\ZAMWTQNT.EXE"
+    "\\??\\$SYSTEM32\\ZAMWTQNT.000|!\\??\\$SYSTEM32\\ZAMWTQNT.EXE"
   # Machine, message (the trace cuts it), time-out, force, reboot, reason.
   local request message
   request=$(restart_requests run)

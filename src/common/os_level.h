@@ -1,6 +1,6 @@
 // The operating-system family the tool runs on.
-#ifndef KV_APP_OS_LEVEL_H
-#define KV_APP_OS_LEVEL_H
+#ifndef KV_COMMON_OS_LEVEL_H
+#define KV_COMMON_OS_LEVEL_H
 
 #include <cstdint>
 
@@ -16,4 +16,4 @@ enum : uint32_t {
 
 uint32_t GetOsLevel();
 
-#endif  // KV_APP_OS_LEVEL_H
+#endif  // KV_COMMON_OS_LEVEL_H

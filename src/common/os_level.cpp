@@ -1,4 +1,4 @@
-#include "app/os_level.h"
+#include "common/os_level.h"
 
 #include "win32api.h"
 
