@@ -267,11 +267,14 @@ std::vector<std::string> WholeRunTest::BrokenRules(const Situation& situation, c
                      [&path](const Registration& r) { return r.source == path; }))
       rule("a stray " + name + " is left in the system directory");
   }
-  // A restart is requested for files that wait for it, and only for them.
+  // A restart is requested for files that wait for it, and only for them; a
+  // leftover copy whose deletion waits for the next start needs none.
   if (!removal && run.exitCode == 0) {
     const bool requested = !winsim::RestartRequests().empty();
-    if (requested && registrations.empty()) rule("a restart is requested, but nothing waits for it");
-    if (!requested && !registrations.empty() && !allowance.restartMayBeMissing)
+    const bool waiting = std::any_of(registrations.begin(), registrations.end(),
+                                     [](const Registration& r) { return !r.target.empty(); });
+    if (requested && !waiting) rule("a restart is requested, but nothing waits for it");
+    if (!requested && waiting && !allowance.restartMayBeMissing)
       rule("files wait for the next start, but no restart is requested");
   }
 
