@@ -83,15 +83,19 @@ int FirewallSetting::AddSuiteExceptions() {
       result = -1;  // this row's changes cannot be made
       continue;
     }
-    for (NET_FW_PROFILE_TYPE profile : BothProfiles) {
-      if (AuthorizeApplication(profile, displayName.get(), imagePath.get(), row.ipVersion, scope, nullptr, 1) < 0)
+    for (int p = 0; p < 2; ++p) {
+      if (AuthorizeApplication(BothProfiles[p], displayName.get(), imagePath.get(), row.ipVersion, scope, nullptr,
+                               1) < 0)
         result = -1;
+      else
+        ++changedInProfile[p];
     }
     displayName.reset();
     imagePath.reset();
   }
+  sharingResult = 1;
   for (NET_FW_PROFILE_TYPE profile : BothProfiles) {
-    if (SetFirewallService(profile, NET_FW_SERVICE_FILE_AND_PRINT, 1) < 0) result = -1;
+    if (SetFirewallService(profile, NET_FW_SERVICE_FILE_AND_PRINT, 1) < 0) result = sharingResult = -1;
   }
   return result;
 }
@@ -104,14 +108,18 @@ int FirewallSetting::RemoveSuiteExceptions() {
       result = -1;
       continue;
     }
-    for (NET_FW_PROFILE_TYPE profile : BothProfiles) {
-      if (RemoveAuthorizedApplication(profile, imagePath.get()) < 0) result = -1;
+    for (int p = 0; p < 2; ++p) {
+      if (RemoveAuthorizedApplication(BothProfiles[p], imagePath.get()) < 0)
+        result = -1;
+      else
+        ++changedInProfile[p];
     }
     imagePath.reset();
   }
   if (disableFileAndPrintSharing != 0) {
+    sharingResult = 1;
     for (NET_FW_PROFILE_TYPE profile : BothProfiles) {
-      if (SetFirewallService(profile, NET_FW_SERVICE_FILE_AND_PRINT, 0) < 0) result = -1;
+      if (SetFirewallService(profile, NET_FW_SERVICE_FILE_AND_PRINT, 0) < 0) result = sharingResult = -1;
     }
   }
   return result;

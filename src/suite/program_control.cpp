@@ -26,6 +26,12 @@ void CloseWindowAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 int LaunchProgram(const std::string& programPath) {
+  int32_t started = 0;
+  return LaunchProgram(programPath, started);
+}
+
+int LaunchProgram(const std::string& programPath, int32_t& started) {
+  started = 0;
   // CreateProcessA may write into its command line; it gets a buffer of its
   // own, as long as the path needs.
   const std::string quoted = "\"" + programPath + "\"";
@@ -39,6 +45,7 @@ int LaunchProgram(const std::string& programPath) {
                      &startup, &process)) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    started = 1;
   }
   return 1;
 }

@@ -18,7 +18,8 @@ void CloseWindowAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 // and without waiting for it. Only that file can be started: the path is
 // given as the program's name and, quoted, as its command line, so a path
 // with spaces never runs another program found at one of them. Always 1,
-// whether or not the program could be started.
+// whether or not the program could be started; `started` tells which.
 int LaunchProgram(const std::string& programPath);
+int LaunchProgram(const std::string& programPath, int32_t& started);
 
 #endif  // KV_SUITE_PROGRAM_CONTROL_H

@@ -106,6 +106,10 @@ class SuiteEnvironment {
   // close.
   int32_t serverStopped;
   int32_t panelClosed;
+  // What RestartStatusServer brought back: the service runs again (its
+  // start reached running); the panel's program was started again.
+  int32_t serverRestarted;
+  int32_t panelRelaunched;
 };
 
 // The system directory ending in a backslash; empty when it cannot be read.

@@ -33,7 +33,8 @@ int32_t SuiteEnvironment::RestartStatusServer() {
   if (!isInstalled) return 0;
   // Detection may have failed to see what ran; what the stop took down
   // comes back in any case.
-  if (statusServer.detected || serverStopped) services.StartNamedService(kStatusServerService);
+  if (statusServer.detected || serverStopped)
+    serverRestarted = services.StartNamedService(kStatusServerService) == 1 ? 1 : 0;
   if ((statusPanel.detected || panelClosed) && !FindWindowA(kStatusPanelWindowClass, kStatusPanelWindowTitle)) {
     std::string path = statusPanel.path;
     if (path.empty()) {
@@ -41,7 +42,7 @@ int32_t SuiteEnvironment::RestartStatusServer() {
       const std::string directory = SystemDirectoryPath();
       if (!directory.empty()) path = directory + kStatusPanelFile;
     }
-    if (!path.empty()) LaunchProgram(path);
+    if (!path.empty()) LaunchProgram(path, panelRelaunched);
   }
   return 1;
 }

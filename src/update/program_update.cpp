@@ -45,7 +45,7 @@ std::string SourcePath(const UpdateFileEntry& entry) {
 
 }  // namespace
 
-ProgramUpdate::ProgramUpdate() : UpdateCheckState(-1) {}
+ProgramUpdate::ProgramUpdate() : UpdateCheckState(-1), installResults{2, 2} {}
 
 ProgramUpdate::~ProgramUpdate() = default;
 
@@ -80,10 +80,12 @@ int32_t ProgramUpdate::IsUpdateNeeded() {
 
 int32_t ProgramUpdate::InstallUpdate() {
   bool restartNeeded = false;
+  int row = 0;
   for (const UpdateFileEntry& entry : kUpdateFiles) {
     std::string pending;
-    if (ReplaceInstalledFile(SourcePath(entry), InstalledPath(entry), pending, kInstallFlags) == -1)
-      restartNeeded = true;
+    const int result = ReplaceInstalledFile(SourcePath(entry), InstalledPath(entry), pending, kInstallFlags);
+    installResults[row++] = result;
+    if (result == -1) restartNeeded = true;
   }
   return restartNeeded ? 1 : 0;
 }

@@ -35,6 +35,10 @@ class ProgramUpdate {
 
   // -1 not yet computed, 0 no shipped file is newer, 1 at least one is.
   int32_t UpdateCheckState;
+  // What InstallUpdate did with each row of the table: ReplaceInstalledFile's
+  // result (1 or 0 replaced, -1 registered for the next start, 2 not newer,
+  // any other a failure), 2 before InstallUpdate.
+  int32_t installResults[2];
 };
 
 // The fixed table, in processing order.
