@@ -5,33 +5,15 @@
 
 #include <cstdint>
 
+#include "common/job_protocol.h"
 #include "firewall/firewall_setting.h"
 #include "update/program_update.h"
 #include "win32api.h"
 
-// Results of a job (1 is not one of them: exit code 1 means a second
-// instance).
-enum JobResult : int32_t {
-  JobOk = 0,
-  JobFirewallUnavailable = 2,
-  JobNotAdministrator = 3,
-  JobSuiteNotInstalled = 4,
-  JobNoSuiteExceptions = 5,
-  JobFirewallChangeFailed = 6,
-};
-
-// Modes of a job.
-const int32_t JobModeSetup = 1;
-const int32_t JobModeRemoval = 2;
-
-// Posted to the owner window by the worker, both parameters 0.
-const UINT WM_JOB_STARTED = WM_USER + 1;   // 1025, first thing on the worker
-const UINT WM_JOB_FINISHED = WM_USER + 2;  // 1026, after `result` is stored
-
-class ConfigJob {
+class ConfigJob : public WorkerJob {
  public:
   ConfigJob();
-  virtual ~ConfigJob();
+  ~ConfigJob() override;
   ConfigJob(const ConfigJob&) = delete;
   ConfigJob& operator=(const ConfigJob&) = delete;
 
@@ -47,10 +29,10 @@ class ConfigJob {
   // WM_JOB_FINISHED to `owner` when there is one. A job works at most once:
   // a second Start while a worker exists changes nothing. If the thread
   // cannot be started, `workerThread` stays empty.
-  void Start(HWND owner, int32_t mode, BOOL choice);
+  void Start(HWND owner, int32_t mode, BOOL choice) override;
 
   // Joins the worker, without a time limit; at once when none was started.
-  void Wait();
+  void Wait() override;
 
   // The worker's body: the sequence of `mode`, its result stored.
   void Run();

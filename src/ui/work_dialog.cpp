@@ -1,8 +1,6 @@
 #include "ui/work_dialog.h"
 
-#include "app/config_job.h"
-
-void WorkDialog::SetJob(ConfigJob* newJob) { job = newJob; }
+void WorkDialog::SetJob(WorkerJob* newJob) { job = newJob; }
 
 void WorkDialog::StartSetupJob(DialogView& view, BOOL scopeAny) {
   if (job) job->Start(view.Window(), JobModeSetup, scopeAny);

@@ -6,14 +6,13 @@
 #ifndef KV_UI_WORK_DIALOG_H
 #define KV_UI_WORK_DIALOG_H
 
+#include "common/job_protocol.h"
 #include "ui/dialog_view.h"
-
-class ConfigJob;
 
 class WorkDialog : public DialogController {
  public:
   // The job of the run, owned by the runner; set before the dialog is shown.
-  void SetJob(ConfigJob* job);
+  void SetJob(WorkerJob* job);
   // Start the job's work, if there is a job, with this dialog's window as
   // the owner of the worker's messages. The dialog is not busy before the
   // worker's WM_JOB_STARTED arrives.
@@ -40,7 +39,7 @@ class WorkDialog : public DialogController {
 
   BOOL busy = FALSE;
   int pressedButtonId = 0;
-  ConfigJob* job = nullptr;
+  WorkerJob* job = nullptr;
 };
 
 #endif  // KV_UI_WORK_DIALOG_H

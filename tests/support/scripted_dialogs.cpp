@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/config_job.h"
+#include "common/job_protocol.h"
 #include "ui/dialog_ids.h"
 #include "winsim/control.h"
 #include "winsim/thread_control.h"
