@@ -26,12 +26,16 @@ class ConfigJob : public WorkerJob {
   // Starts the work of `mode` on a worker thread, with the user's choice
   // (Setup: open the exceptions to any address; Removal: also switch File
   // and Printer Sharing off). The worker posts WM_JOB_STARTED and
-  // WM_JOB_FINISHED to `owner` when there is one. A job works at most once:
-  // a second Start while a worker exists changes nothing. If the thread
-  // cannot be started, `workerThread` stays empty.
-  void Start(HWND owner, int32_t mode, BOOL choice) override;
+  // WM_JOB_FINISHED to `owner` when there is one; the second message is
+  // posted again until it is queued or the window is gone. A job works at
+  // most once: a second Start while a worker exists changes nothing (true).
+  // If the thread cannot be started, `workerThread` stays empty, `result`
+  // is JobFirewallChangeFailed (nothing was done), and the answer is false;
+  // a later Start may try again.
+  bool Start(HWND owner, int32_t mode, BOOL choice) override;
 
   // Joins the worker, without a time limit; at once when none was started.
+  // It returns only once the worker has ended, also when a wait fails.
   void Wait() override;
 
   // The worker's body: the sequence of `mode`, its result stored.

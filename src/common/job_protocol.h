@@ -34,9 +34,11 @@ class WorkerJob {
  public:
   virtual ~WorkerJob() = default;
   // Starts the work of `mode` with the user's choice; the worker posts
-  // WM_JOB_STARTED and WM_JOB_FINISHED to `owner`.
-  virtual void Start(HWND owner, int32_t mode, BOOL choice) = 0;
-  // Joins the worker.
+  // WM_JOB_STARTED and WM_JOB_FINISHED to `owner`. False when no worker
+  // could be started: nothing is done and nothing will be posted, and the
+  // job's result says that the work failed.
+  virtual bool Start(HWND owner, int32_t mode, BOOL choice) = 0;
+  // Joins the worker; returns only once it has ended.
   virtual void Wait() = 0;
 };
 

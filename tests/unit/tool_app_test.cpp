@@ -137,6 +137,13 @@ TEST_F(ToolAppTest, EachOutcomeShowsItsTextAndEndsWithItsCode) {
       // A worker that cannot start did nothing: not 0.
       {"silent, no worker", {"S"}, [] { winsim::InjectFault("CreateThread", ERROR_NOT_ENOUGH_MEMORY); }, {}, {}, {}, 6,
        {}, 0},
+      // The result is read only once the worker has ended.
+      {"silent, firewall refuses, the wait fails", {"S"},
+       [] {
+         winsim::InjectFault("INetFwAuthorizedApplications::Add", E_ACCESSDENIED);
+         winsim::InjectFault("WaitForSingleObject", ERROR_INVALID_HANDLE, "", 0, 1);
+       },
+       {}, {}, {}, 6, {}, 0},
       // Another instance, in this or another user's session
       {"second instance", {"S"}, [] { winsim::HoldNamedEvent("Global\\Patch::KV_UPDAT", 0, true); }, {}, {}, {}, 1, {}, 0},
   };
