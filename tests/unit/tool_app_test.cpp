@@ -79,10 +79,11 @@ class ToolAppTest : public SuiteTest {
     for (NET_FW_PROFILE_TYPE profile : {NET_FW_PROFILE_DOMAIN, NET_FW_PROFILE_STANDARD})
       winsim::SeedFirewallApp(profile, {"Kestrovane", kPanel});
   }
-  static std::vector<UserAction> Agree(bool scopeAny = false) {
+  static std::vector<UserAction> Agree(bool scopeAny = false, std::vector<UserAction> then = {}) {
     std::vector<UserAction> script = {ScrollReadmeToEnd(ScrollWay::Notification), Click(kAgreeButton)};
     if (scopeAny) script.push_back(Click(kScopeAnyCheckBox));
     script.push_back(PressOk());
+    script.insert(script.end(), then.begin(), then.end());
     return script;
   }
   ScriptedDialogs user;
@@ -120,6 +121,16 @@ TEST_F(ToolAppTest, EachOutcomeShowsItsTextAndEndsWithItsCode) {
       {"wizard, consent cancelled", {}, nothing, {PressOk()}, {PressEsc()}, {}, 0, {}, 0},
       {"wizard, disagree", {}, nothing, {PressOk()},
        {ScrollReadmeToEnd(ScrollWay::ScrollBar), Click(kDisagreeButton), PressOk()}, {}, 0, {}, 0},
+      // Keys pressed before the worker's first message do not end the run.
+      {"wizard, firewall refuses, Esc right after OK", {},
+       [] { winsim::InjectFault("INetFwAuthorizedApplications::Add", E_ACCESSDENIED); }, {PressOk()},
+       Agree(false, {AtOnce(PressEsc()), AtOnce(ClickCloseBox())}), {}, 6, {kChangeFailed}, 0},
+      // The worker's last message is posted again until it is queued.
+      {"wizard, the finished message refused once", {},
+       [] { winsim::InjectFault("PostMessageA", ERROR_NOT_ENOUGH_MEMORY, "dialog 103", 1, 1); }, {PressOk()},
+       Agree(), {}, 0, {kSetupDone}, 0},
+      {"wizard, no worker", {}, [] { winsim::InjectFault("CreateThread", ERROR_NOT_ENOUGH_MEMORY); }, {PressOk()},
+       Agree(), {}, 6, {kChangeFailed}, 0},
       // Removal
       {"removal, done", {"/d"}, [] { SeedSuiteExceptions(); }, {}, {}, {Click(1001), PressOk()}, 0, {kRemovalDone}, 0},
       {"removal, no firewall", {"-D"}, [] { winsim::SetFirewallInstalled(false); }, {}, {}, {}, 2,
@@ -128,6 +139,8 @@ TEST_F(ToolAppTest, EachOutcomeShowsItsTextAndEndsWithItsCode) {
       {"removal, firewall refuses", {"D"}, [] { SeedSuiteExceptions(); winsim::InjectFault("INetFwAuthorizedApplications::Remove", E_ACCESSDENIED); },
        {}, {}, {Click(1001), PressOk()}, 6, {kChangeFailed}, 0},
       {"removal, cancelled", {"D"}, [] { SeedSuiteExceptions(); }, {}, {}, {PressEsc()}, 0, {}, 0},
+      {"removal, no worker", {"D"}, [] { SeedSuiteExceptions(); winsim::InjectFault("CreateThread", ERROR_NOT_ENOUGH_MEMORY); },
+       {}, {}, {Click(1001), PressOk()}, 6, {kChangeFailed}, 0},
       // Silent Setup shows nothing, whatever happens
       {"silent, done", {"S"}, nothing, {}, {}, {}, 0, {}, 0},
       {"silent, files wait", {"/s", "-a"}, [] { ShipNewerLibraryInUse(); }, {}, {}, {}, 0, {}, 1},
