@@ -276,4 +276,39 @@ TEST_F(ToolAppTest, AWholeRemoval) {
   EXPECT_EQ(winsim::NowMs(), 0u) << "a removal waits for nothing";
 }
 
+// Where the system allows it, the current directory is out of the library
+// search from the start: the status manager, missing from the system
+// directory, is not taken from there. Without SetDllDirectoryA (before XP
+// SP1) or kernel32's handle the run goes on as before.
+TEST_F(ToolAppTest, TheCurrentDirectoryIsOutOfTheLibrarySearch) {
+  using Arrange = void (*)();
+  const struct {
+    const char* name;
+    Arrange arrange;
+    size_t calls;
+    int foreignLoads;
+  } cases[] = {
+      {"XP SP2", [] {}, 1, 0},
+      {"no SetDllDirectoryA", [] { winsim::SetExportPresent("kernel32.dll", "SetDllDirectoryA", false); }, 0, 1},
+      {"kernel32 not found", [] { winsim::InjectFault("GetModuleHandleA", ERROR_MOD_NOT_FOUND, "kernel32"); }, 0, 1},
+  };
+  for (const auto& c : cases) {
+    FreshMachine();
+    SetUp();
+    OpenPanel();  // the hand-off loads the status manager
+    ShipNewerServer();
+    winsim::SetModulePresent("zamgik.dll", false);
+    winsim::AddFile("C:\\DOCS\\zamgik.dll", "planted");
+    winsim::SetCurrentDirectory("C:\\DOCS");
+    c.arrange();
+    EXPECT_EQ(Run({"S"}), 0) << c.name;
+    const std::vector<winsim::Call> calls = winsim::CallsTo("SetDllDirectoryA");
+    ASSERT_EQ(calls.size(), c.calls) << c.name;
+    if (!calls.empty()) {
+      EXPECT_EQ(calls[0].args, std::vector<std::string>{"\"\""}) << c.name;
+    }
+    EXPECT_EQ(winsim::ForeignModuleLoads(), c.foreignLoads) << c.name;
+  }
+}
+
 }  // namespace
