@@ -35,6 +35,7 @@ TEST_F(WorkDialogTest, WhileBusyInputChangesNothingAndTheDialogStaysOpen) {
       {PressOk(), kButton},
       {Click(kDisableSharingCheckBox), kButton},
       {Click(kRemovePermissionCheckBox), kButton},
+      {DoubleClick(kDisableSharingCheckBox), {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}},
       {PressAltF4(), {}},
       {ClickCloseBox(), {}},
   };
@@ -56,7 +57,7 @@ TEST_F(WorkDialogTest, WhileBusyInputChangesNothingAndTheDialogStaysOpen) {
     EXPECT_EQ(Choices(busy.controls), Choices(run.steps[2].controls)) << name;
     const StepRecord& moved = run.steps[4];
     EXPECT_EQ(moved.cursor, DialogCursor::Wait) << name;
-    EXPECT_TRUE(moved.controls.at(IDOK).pressed) << name;
+    EXPECT_EQ(moved.pressedSet, (std::vector<std::pair<int, bool>>{{IDOK, true}})) << name << ": pressed again";
     EXPECT_EQ(run.cursor, DialogCursor::Arrow) << name;
     EXPECT_FALSE(run.controls.at(IDOK).pressed) << name;
     EXPECT_EQ(run.delivered, (std::vector<UINT>{WM_JOB_STARTED, WM_JOB_FINISHED})) << name;
