@@ -6,9 +6,21 @@
 
 namespace {
 
+// The pause before a failed wait for the worker, or a failed post of its
+// last message, is tried again.
+const DWORD kRetryPauseMs = 100;
+
 DWORD WINAPI RunJob(LPVOID job) {
   static_cast<ConfigJob*>(job)->Run();
   return 0;
+}
+
+// The dialog leaves its busy state only on this message, so it is posted
+// until it is queued, for as long as the window exists: a post fails when
+// the window's queue is full, which the dialog empties as it runs, or when
+// the window is gone, and then nobody waits for it.
+void PostUntilQueued(HWND window, UINT message) {
+  while (!PostMessageA(window, message, 0, 0) && IsWindow(window)) Sleep(kRetryPauseMs);
 }
 
 }  // namespace
@@ -32,8 +44,8 @@ int32_t ConfigJob::PreCheck(int32_t mode) {
   return result;
 }
 
-void ConfigJob::Start(HWND owner, int32_t mode, BOOL choice) {
-  if (workerThread) return;
+bool ConfigJob::Start(HWND owner, int32_t mode, BOOL choice) {
+  if (workerThread) return true;
   ownerWindow = owner;
   this->mode = mode;
   result = JobOk;
@@ -46,11 +58,21 @@ void ConfigJob::Start(HWND owner, int32_t mode, BOOL choice) {
   // The 95 family refuses a thread without a place for its id.
   DWORD threadId = 0;
   workerThread = CreateThread(nullptr, 0, RunJob, this, 0, &threadId);
+  // Nothing of the work was done: the run must not pass for one that did it.
+  if (!workerThread) result = JobFirewallChangeFailed;
+  return workerThread != nullptr;
 }
 
 void ConfigJob::Wait() {
   if (!workerThread) return;
-  WaitForSingleObject(workerThread, INFINITE);
+  // The worker works on this object, so this must not return while it runs.
+  // A failed wait tells nothing of the thread: unless its exit code shows
+  // that it has ended, wait again after a pause.
+  while (WaitForSingleObject(workerThread, INFINITE) != WAIT_OBJECT_0) {
+    DWORD exitCode = STILL_ACTIVE;
+    if (GetExitCodeThread(workerThread, &exitCode) && exitCode != STILL_ACTIVE) break;
+    Sleep(kRetryPauseMs);
+  }
   CloseHandle(workerThread);
   workerThread = nullptr;
 }
@@ -59,7 +81,7 @@ void ConfigJob::Run() {
   if (ownerWindow) PostMessageA(ownerWindow, WM_JOB_STARTED, 0, 0);
   const int32_t outcome = mode == JobModeSetup ? SetupSequence(restartNeeded) : RemovalSequence();
   result = outcome;
-  if (ownerWindow) PostMessageA(ownerWindow, WM_JOB_FINISHED, 0, 0);
+  if (ownerWindow) PostUntilQueued(ownerWindow, WM_JOB_FINISHED);
 }
 
 int32_t ConfigJob::SetupSequence(int32_t& restartNeeded) {

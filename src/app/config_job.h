@@ -5,33 +5,15 @@
 
 #include <cstdint>
 
+#include "common/job_protocol.h"
 #include "firewall/firewall_setting.h"
 #include "update/program_update.h"
 #include "win32api.h"
 
-// Results of a job (1 is not one of them: exit code 1 means a second
-// instance).
-enum JobResult : int32_t {
-  JobOk = 0,
-  JobFirewallUnavailable = 2,
-  JobNotAdministrator = 3,
-  JobSuiteNotInstalled = 4,
-  JobNoSuiteExceptions = 5,
-  JobFirewallChangeFailed = 6,
-};
-
-// Modes of a job.
-const int32_t JobModeSetup = 1;
-const int32_t JobModeRemoval = 2;
-
-// Posted to the owner window by the worker, both parameters 0.
-const UINT WM_JOB_STARTED = WM_USER + 1;   // 1025, first thing on the worker
-const UINT WM_JOB_FINISHED = WM_USER + 2;  // 1026, after `result` is stored
-
-class ConfigJob {
+class ConfigJob : public WorkerJob {
  public:
   ConfigJob();
-  virtual ~ConfigJob();
+  ~ConfigJob() override;
   ConfigJob(const ConfigJob&) = delete;
   ConfigJob& operator=(const ConfigJob&) = delete;
 
@@ -44,13 +26,17 @@ class ConfigJob {
   // Starts the work of `mode` on a worker thread, with the user's choice
   // (Setup: open the exceptions to any address; Removal: also switch File
   // and Printer Sharing off). The worker posts WM_JOB_STARTED and
-  // WM_JOB_FINISHED to `owner` when there is one. A job works at most once:
-  // a second Start while a worker exists changes nothing. If the thread
-  // cannot be started, `workerThread` stays empty.
-  void Start(HWND owner, int32_t mode, BOOL choice);
+  // WM_JOB_FINISHED to `owner` when there is one; the second message is
+  // posted again until it is queued or the window is gone. A job works at
+  // most once: a second Start while a worker exists changes nothing (true).
+  // If the thread cannot be started, `workerThread` stays empty, `result`
+  // is JobFirewallChangeFailed (nothing was done), and the answer is false;
+  // a later Start may try again.
+  bool Start(HWND owner, int32_t mode, BOOL choice) override;
 
   // Joins the worker, without a time limit; at once when none was started.
-  void Wait();
+  // It returns only once the worker has ended, also when a wait fails.
+  void Wait() override;
 
   // The worker's body: the sequence of `mode`, its result stored.
   void Run();

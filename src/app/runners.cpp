@@ -66,10 +66,9 @@ int32_t RunSilentSetup(int32_t& restart, BOOL scopeAny) {
   int32_t result = job.PreCheck(JobModeSetup);
   if (result != JobOk) return result;
 
-  job.Start(nullptr, JobModeSetup, scopeAny);
   // A worker that could not be started did nothing: the firewall settings
   // were not made, and the run must not pass for done.
-  if (!job.workerThread) return JobFirewallChangeFailed;
+  if (!job.Start(nullptr, JobModeSetup, scopeAny)) return JobFirewallChangeFailed;
   job.Wait();
   result = job.result;
   if (result == JobOk) restart = job.restartNeeded;

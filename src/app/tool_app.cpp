@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/instance_guard.h"
+#include "app/library_search.h"
 #include "app/system_restart.h"
 #include "ui/dialog_ids.h"
 #include "ui/string_table.h"
@@ -16,6 +17,8 @@ ToolApp::~ToolApp() {
 }
 
 BOOL ToolApp::InitInstance() {
+  RemoveCurrentDirectoryFromLibrarySearch();
+
   // A second instance ends at once and shows nothing.
   if (AcquireInstanceGuard(instanceEvent)) {
     exitCode = 1;

@@ -22,7 +22,8 @@ class ToolApp {
   ToolApp(const ToolApp&) = delete;
   ToolApp& operator=(const ToolApp&) = delete;
 
-  // The whole run but its end: the guard, the command line, one runner.
+  // The whole run but its end: the current directory out of the library
+  // search, the guard, the command line, one runner.
   // FALSE in every case (there is no main window and no message loop).
   BOOL InitInstance();
   // Closes the guard, restarts Windows when `restartRequested`, and returns

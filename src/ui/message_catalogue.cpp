@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/config_job.h"
+#include "common/job_protocol.h"
 #include "ui/dialog_ids.h"
 #include "ui/string_table.h"
 #include "win32api.h"

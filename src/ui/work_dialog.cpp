@@ -1,15 +1,23 @@
 #include "ui/work_dialog.h"
 
-#include "app/config_job.h"
+void WorkDialog::SetJob(WorkerJob* newJob) { job = newJob; }
 
-void WorkDialog::SetJob(ConfigJob* newJob) { job = newJob; }
-
-void WorkDialog::StartSetupJob(DialogView& view, BOOL scopeAny) {
-  if (job) job->Start(view.Window(), JobModeSetup, scopeAny);
-}
+void WorkDialog::StartSetupJob(DialogView& view, BOOL scopeAny) { StartJob(view, JobModeSetup, scopeAny); }
 
 void WorkDialog::StartRemovalJob(DialogView& view, BOOL disableSharing) {
-  if (job) job->Start(view.Window(), JobModeRemoval, disableSharing);
+  StartJob(view, JobModeRemoval, disableSharing);
+}
+
+void WorkDialog::StartJob(DialogView& view, int32_t mode, BOOL choice) {
+  if (!job) return;
+  // Busy before the worker exists: a key pressed before its first message
+  // arrives must not end the dialog while it works.
+  BeginBusy(view, IDOK);
+  if (job->Start(view.Window(), mode, choice)) return;
+  // No worker: nothing was done and nothing will be posted. The dialog ends
+  // as after the work, and the runner reports the job's result.
+  EndBusy(view);
+  view.EndDialog(IDOK);
 }
 
 void WorkDialog::BeginBusy(DialogView& view, int buttonId) {

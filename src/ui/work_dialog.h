@@ -1,22 +1,22 @@
 // The common behaviour of the dialogs that run the job: the dialog on which
 // the user pressed OK stays on screen while the job's worker runs and shows
 // that it is busy (wait cursor, OK held pressed, keyboard and left-button
-// input refused, Cancel ignored) until the worker reports its end; then it
-// joins the worker and closes with OK.
+// input refused, Cancel ignored) from the press of OK until the worker
+// reports its end; then it joins the worker and closes with OK.
 #ifndef KV_UI_WORK_DIALOG_H
 #define KV_UI_WORK_DIALOG_H
 
+#include "common/job_protocol.h"
 #include "ui/dialog_view.h"
-
-class ConfigJob;
 
 class WorkDialog : public DialogController {
  public:
   // The job of the run, owned by the runner; set before the dialog is shown.
-  void SetJob(ConfigJob* job);
+  void SetJob(WorkerJob* job);
   // Start the job's work, if there is a job, with this dialog's window as
-  // the owner of the worker's messages. The dialog is not busy before the
-  // worker's WM_JOB_STARTED arrives.
+  // the owner of the worker's messages. The dialog is busy from here on, and
+  // ends only on the worker's WM_JOB_FINISHED; when no worker can be
+  // started, it ends at once with IDOK and the job's result tells.
   void StartSetupJob(DialogView& view, BOOL scopeAny);
   void StartRemovalJob(DialogView& view, BOOL disableSharing);
   // Wait cursor at once, and `buttonId` (when not 0) held pressed.
@@ -40,7 +40,10 @@ class WorkDialog : public DialogController {
 
   BOOL busy = FALSE;
   int pressedButtonId = 0;
-  ConfigJob* job = nullptr;
+  WorkerJob* job = nullptr;
+
+ private:
+  void StartJob(DialogView& view, int32_t mode, BOOL choice);
 };
 
 #endif  // KV_UI_WORK_DIALOG_H

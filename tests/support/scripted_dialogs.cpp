@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/config_job.h"
+#include "common/job_protocol.h"
 #include "ui/dialog_ids.h"
 #include "winsim/control.h"
 #include "winsim/thread_control.h"
@@ -132,7 +132,10 @@ class ScriptedView : public DialogView {
     caretAtStart_ = true;
   }
   void AddTabStop(int id) override { State(id).tabStop = true; }
-  void SetButtonPressed(int id, bool pressed) override { State(id).pressed = pressed; }
+  void SetButtonPressed(int id, bool pressed) override {
+    State(id).pressed = pressed;
+    if (step_) step_->pressedSet.emplace_back(id, pressed);
+  }
   void ShowCursor(DialogCursor cursor) override { cursor_ = cursor; }
   ScrollState VerticalScroll(int id) const override {
     if (KindOf(id) != Kind::Box) ADD_FAILURE() << "control " << id << " of dialog " << template_.id << " is no box";
@@ -219,11 +222,16 @@ void ScriptedView::Play(const UserAction& action) {
   step.workerAlive = winsim::LiveThreadCount() > 0;
   step_ = &step;
   switch (action.kind) {
-    case UserAction::Kind::Click: {
+    case UserAction::Kind::Click:
+    case UserAction::Kind::DoubleClick: {
       CursorRequest();
       const bool downSwallowed = Filter(WM_LBUTTONDOWN);
       const bool upSwallowed = Filter(WM_LBUTTONUP);
       if (!downSwallowed && !upSwallowed) ClickControl(action.id);
+      if (action.kind == UserAction::Kind::Click || ended_) break;
+      const bool doubleSwallowed = Filter(WM_LBUTTONDBLCLK);
+      const bool secondUpSwallowed = Filter(WM_LBUTTONUP);
+      if (!doubleSwallowed && !secondUpSwallowed) ClickControl(action.id);
       break;
     }
     case UserAction::Kind::Scroll:
@@ -338,6 +346,7 @@ std::string UserAction::Describe() const {
 std::string UserAction::DescribeKind() const {
   switch (kind) {
     case Kind::Click: return "click " + std::to_string(id);
+    case Kind::DoubleClick: return "double-click " + std::to_string(id);
     case Kind::Scroll:
       return std::string(way == ScrollWay::ScrollBar ? "scroll bar" : "wheel") + " to " +
              (line == kScrollEnd ? std::string("end") : "line " + std::to_string(line));
@@ -366,6 +375,11 @@ UserAction Click(int id) {
   return action;
 }
 UserAction PressOk() { return Click(IDOK); }
+UserAction DoubleClick(int id) {
+  UserAction action = Make(UserAction::Kind::DoubleClick);
+  action.id = id;
+  return action;
+}
 UserAction ScrollReadmeTo(unsigned line, ScrollWay way) {
   UserAction action = Make(UserAction::Kind::Scroll);
   action.line = line;

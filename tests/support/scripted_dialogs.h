@@ -18,7 +18,9 @@
 //
 // Input goes through the dialog's input filter as Windows delivers it: a
 // click is a cursor request, then left button down and up (the control acts
-// only when neither is swallowed); Enter and Esc are key down and up (Enter
+// only when neither is swallowed); a double-click is a click, then left
+// double-click and up (the control acts again when neither is swallowed,
+// as a button takes a double-click for a second press); Enter and Esc are key down and up (Enter
 // presses the default button when it is enabled, Esc cancels); Alt+F4 and
 // the close box are system input the filter lets through, and cancel unless
 // the Cancel button is disabled. Scrolling by the scroll bar moves the box
@@ -31,6 +33,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/dialog_view.h"
@@ -44,9 +47,9 @@ enum class ScrollWay {
 };
 
 struct UserAction {
-  enum class Kind { Click, Scroll, Enter, Esc, AltF4, CloseBox, MoveMouse, ClockTo, Post };
+  enum class Kind { Click, DoubleClick, Scroll, Enter, Esc, AltF4, CloseBox, MoveMouse, ClockTo, Post };
   Kind kind = Kind::Click;
-  int id = 0;                 // Click: the control
+  int id = 0;                 // Click, DoubleClick: the control
   unsigned line = 0;          // Scroll: the first line to show (kScrollEnd: the last page)
   ScrollWay way = ScrollWay::ScrollBar;
   uint64_t timeMs = 0;        // ClockTo: the clock time to reach
@@ -62,6 +65,7 @@ const unsigned kScrollEnd = 0xFFFFFFFFu;
 
 UserAction Click(int id);
 UserAction PressOk();  // a click on OK
+UserAction DoubleClick(int id);
 UserAction ScrollReadmeToEnd(ScrollWay way);
 UserAction ScrollReadmeTo(unsigned line, ScrollWay way);
 UserAction PressEnter();
@@ -99,6 +103,10 @@ struct StepRecord {
   bool jobRunning = false;       // WM_JOB_STARTED delivered, WM_JOB_FINISHED not yet
   bool workerAlive = false;      // a thread made by CreateThread had not finished
   std::vector<UINT> swallowed;   // input the dialog's filter swallowed
+  // The pressed look the dialog gave (true) or took (false), by button, in
+  // order: the view keeps a look until the dialog changes it, so this shows
+  // what the dialog itself did during the action.
+  std::vector<std::pair<int, bool>> pressedSet;
   DialogCursor cursor = DialogCursor::Arrow;  // after the action
   ControlStates controls;        // after the action
 };

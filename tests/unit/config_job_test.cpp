@@ -214,23 +214,77 @@ TEST_F(ConfigJobTest, ASecondStartChangesNothing) {
   winsim::DestroyMessageWindow(owner);
 }
 
-// A thread that cannot be made leaves the job idle, and it can be started
-// again.
+// A thread that cannot be made leaves the job idle with a failed result (the
+// work was not done), and it can be started again.
 TEST_F(ConfigJobTest, AWorkerThatCannotBeStarted) {
   const HWND owner = winsim::CreateMessageWindow("consent");
   winsim::InjectFault("CreateThread", ERROR_NOT_ENOUGH_MEMORY, "", 0, 1);
-  job.Start(owner, JobModeSetup, FALSE);
+  EXPECT_FALSE(job.Start(owner, JobModeSetup, FALSE));
   EXPECT_EQ(job.workerThread, nullptr);
   job.Wait();
-  EXPECT_EQ(job.result, JobOk);
+  EXPECT_EQ(job.result, JobFirewallChangeFailed);
   EXPECT_FALSE(winsim::TakePostedMessage(owner));
   EXPECT_FALSE(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, PanelImage()));
 
-  job.Start(owner, JobModeSetup, FALSE);
+  EXPECT_TRUE(job.Start(owner, JobModeSetup, FALSE));
   EXPECT_NE(job.workerThread, nullptr);
   job.Wait();
+  EXPECT_EQ(job.result, JobOk);
   EXPECT_TRUE(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, PanelImage()));
   winsim::DestroyMessageWindow(owner);
+}
+
+// A failed wait says nothing of the worker: Wait returns only once it has
+// ended, told by a later wait or, while the waits keep failing, by the
+// thread's exit code. Each failure costs one pause of 100 ms.
+TEST_F(ConfigJobTest, WaitOutlastsFailedWaits) {
+  const struct {
+    const char* name;
+    int failures;
+  } cases[] = {{"one wait fails", 1}, {"the waits keep failing", 50}};
+  for (const auto& c : cases) {
+    FreshMachine();
+    SetUp();
+    winsim::InjectFault("WaitForSingleObject", ERROR_INVALID_HANDLE, "", 0, c.failures);
+    ASSERT_TRUE(job.Start(nullptr, JobModeSetup, FALSE));
+    job.Wait();
+    EXPECT_EQ(winsim::LiveThreadCount(), 0) << c.name << ": Wait returned while the worker ran";
+    EXPECT_EQ(job.workerThread, nullptr) << c.name;
+    EXPECT_TRUE(winsim::FindFirewallApp(NET_FW_PROFILE_DOMAIN, PanelImage())) << c.name;
+    EXPECT_EQ(winsim::NowMs(), 100u) << c.name;
+  }
+}
+
+// The dialog leaves its busy state only on the finished message: a post
+// that fails (the window's queue full) is made again after a pause until
+// the message is queued; to a window that is gone nothing more is tried.
+TEST_F(ConfigJobTest, TheFinishedMessageReachesItsWindow) {
+  const int64_t kQueueFull = 1816;  // ERROR_NOT_ENOUGH_QUOTA
+  const struct {
+    const char* name;
+    bool windowGone;
+    std::vector<UINT> received;
+    size_t posts;
+    uint64_t clockMs;
+  } cases[] = {
+      {"the queue full twice", false, {WM_JOB_STARTED, WM_JOB_FINISHED}, 4, 200},
+      {"the window gone", true, {}, 2, 0},
+  };
+  for (const auto& c : cases) {
+    FreshMachine();
+    SetUp();
+    const HWND owner = winsim::CreateMessageWindow("consent");
+    if (c.windowGone) winsim::DestroyMessageWindow(owner);
+    winsim::InjectFault("PostMessageA", kQueueFull, "consent", 1, 2);  // the started message goes through
+    ASSERT_TRUE(job.Start(owner, JobModeSetup, FALSE));
+    job.Wait();
+    std::vector<UINT> received;
+    while (auto message = winsim::TakePostedMessage(owner)) received.push_back(message->message);
+    EXPECT_EQ(received, c.received) << c.name;
+    EXPECT_EQ(winsim::CallsTo("PostMessageA").size(), c.posts) << c.name;
+    EXPECT_EQ(winsim::NowMs(), c.clockMs) << c.name;
+    winsim::DestroyMessageWindow(owner);
+  }
 }
 
 TEST_F(ConfigJobTest, ADestroyedJobHasJoinedItsWorker) {

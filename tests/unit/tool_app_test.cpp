@@ -79,10 +79,11 @@ class ToolAppTest : public SuiteTest {
     for (NET_FW_PROFILE_TYPE profile : {NET_FW_PROFILE_DOMAIN, NET_FW_PROFILE_STANDARD})
       winsim::SeedFirewallApp(profile, {"Kestrovane", kPanel});
   }
-  static std::vector<UserAction> Agree(bool scopeAny = false) {
+  static std::vector<UserAction> Agree(bool scopeAny = false, std::vector<UserAction> then = {}) {
     std::vector<UserAction> script = {ScrollReadmeToEnd(ScrollWay::Notification), Click(kAgreeButton)};
     if (scopeAny) script.push_back(Click(kScopeAnyCheckBox));
     script.push_back(PressOk());
+    script.insert(script.end(), then.begin(), then.end());
     return script;
   }
   ScriptedDialogs user;
@@ -120,6 +121,16 @@ TEST_F(ToolAppTest, EachOutcomeShowsItsTextAndEndsWithItsCode) {
       {"wizard, consent cancelled", {}, nothing, {PressOk()}, {PressEsc()}, {}, 0, {}, 0},
       {"wizard, disagree", {}, nothing, {PressOk()},
        {ScrollReadmeToEnd(ScrollWay::ScrollBar), Click(kDisagreeButton), PressOk()}, {}, 0, {}, 0},
+      // Keys pressed before the worker's first message do not end the run.
+      {"wizard, firewall refuses, Esc right after OK", {},
+       [] { winsim::InjectFault("INetFwAuthorizedApplications::Add", E_ACCESSDENIED); }, {PressOk()},
+       Agree(false, {AtOnce(PressEsc()), AtOnce(ClickCloseBox())}), {}, 6, {kChangeFailed}, 0},
+      // The worker's last message is posted again until it is queued.
+      {"wizard, the finished message refused once", {},
+       [] { winsim::InjectFault("PostMessageA", ERROR_NOT_ENOUGH_MEMORY, "dialog 103", 1, 1); }, {PressOk()},
+       Agree(), {}, 0, {kSetupDone}, 0},
+      {"wizard, no worker", {}, [] { winsim::InjectFault("CreateThread", ERROR_NOT_ENOUGH_MEMORY); }, {PressOk()},
+       Agree(), {}, 6, {kChangeFailed}, 0},
       // Removal
       {"removal, done", {"/d"}, [] { SeedSuiteExceptions(); }, {}, {}, {Click(1001), PressOk()}, 0, {kRemovalDone}, 0},
       {"removal, no firewall", {"-D"}, [] { winsim::SetFirewallInstalled(false); }, {}, {}, {}, 2,
@@ -128,6 +139,8 @@ TEST_F(ToolAppTest, EachOutcomeShowsItsTextAndEndsWithItsCode) {
       {"removal, firewall refuses", {"D"}, [] { SeedSuiteExceptions(); winsim::InjectFault("INetFwAuthorizedApplications::Remove", E_ACCESSDENIED); },
        {}, {}, {Click(1001), PressOk()}, 6, {kChangeFailed}, 0},
       {"removal, cancelled", {"D"}, [] { SeedSuiteExceptions(); }, {}, {}, {PressEsc()}, 0, {}, 0},
+      {"removal, no worker", {"D"}, [] { SeedSuiteExceptions(); winsim::InjectFault("CreateThread", ERROR_NOT_ENOUGH_MEMORY); },
+       {}, {}, {Click(1001), PressOk()}, 6, {kChangeFailed}, 0},
       // Silent Setup shows nothing, whatever happens
       {"silent, done", {"S"}, nothing, {}, {}, {}, 0, {}, 0},
       {"silent, files wait", {"/s", "-a"}, [] { ShipNewerLibraryInUse(); }, {}, {}, {}, 0, {}, 1},
@@ -137,6 +150,13 @@ TEST_F(ToolAppTest, EachOutcomeShowsItsTextAndEndsWithItsCode) {
       // A worker that cannot start did nothing: not 0.
       {"silent, no worker", {"S"}, [] { winsim::InjectFault("CreateThread", ERROR_NOT_ENOUGH_MEMORY); }, {}, {}, {}, 6,
        {}, 0},
+      // The result is read only once the worker has ended.
+      {"silent, firewall refuses, the wait fails", {"S"},
+       [] {
+         winsim::InjectFault("INetFwAuthorizedApplications::Add", E_ACCESSDENIED);
+         winsim::InjectFault("WaitForSingleObject", ERROR_INVALID_HANDLE, "", 0, 1);
+       },
+       {}, {}, {}, 6, {}, 0},
       // Another instance, in this or another user's session
       {"second instance", {"S"}, [] { winsim::HoldNamedEvent("Global\\Patch::KV_UPDAT", 0, true); }, {}, {}, {}, 1, {}, 0},
   };
@@ -253,6 +273,41 @@ TEST_F(ToolAppTest, AWholeRemoval) {
   EXPECT_TRUE(winsim::CallsTo("OpenSCManagerA").size() == 1u) << "only the administrator check";
   EXPECT_TRUE(winsim::RestartRequests().empty());
   EXPECT_EQ(winsim::NowMs(), 0u) << "a removal waits for nothing";
+}
+
+// Where the system allows it, the current directory is out of the library
+// search from the start: the status manager, missing from the system
+// directory, is not taken from there. Without SetDllDirectoryA (before XP
+// SP1) or kernel32's handle the run goes on as before.
+TEST_F(ToolAppTest, TheCurrentDirectoryIsOutOfTheLibrarySearch) {
+  using Arrange = void (*)();
+  const struct {
+    const char* name;
+    Arrange arrange;
+    size_t calls;
+    int foreignLoads;
+  } cases[] = {
+      {"XP SP2", [] {}, 1, 0},
+      {"no SetDllDirectoryA", [] { winsim::SetExportPresent("kernel32.dll", "SetDllDirectoryA", false); }, 0, 1},
+      {"kernel32 not found", [] { winsim::InjectFault("GetModuleHandleA", ERROR_MOD_NOT_FOUND, "kernel32"); }, 0, 1},
+  };
+  for (const auto& c : cases) {
+    FreshMachine();
+    SetUp();
+    OpenPanel();  // the hand-off loads the status manager
+    ShipNewerServer();
+    winsim::SetModulePresent("zamgik.dll", false);
+    winsim::AddFile("C:\\DOCS\\zamgik.dll", "planted");
+    winsim::SetCurrentDirectory("C:\\DOCS");
+    c.arrange();
+    EXPECT_EQ(Run({"S"}), 0) << c.name;
+    const std::vector<winsim::Call> calls = winsim::CallsTo("SetDllDirectoryA");
+    ASSERT_EQ(calls.size(), c.calls) << c.name;
+    if (!calls.empty()) {
+      EXPECT_EQ(calls[0].args, std::vector<std::string>{"\"\""}) << c.name;
+    }
+    EXPECT_EQ(winsim::ForeignModuleLoads(), c.foreignLoads) << c.name;
+  }
 }
 
 }  // namespace

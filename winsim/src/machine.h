@@ -190,6 +190,7 @@ struct Machine {
   std::map<std::string, Module> modules;  // key: lower-case file name
   std::map<uintptr_t, std::string> moduleHandles;
   int foreignLoads = 0;
+  bool currentDirInLibrarySearch = true;  // until SetDllDirectoryA("")
 
   // Kernel objects by handle
   std::map<uintptr_t, std::shared_ptr<KernelObject>> kernelObjects;

@@ -2,8 +2,12 @@
 // the system directory; a DLL file found elsewhere on the search path (for
 // example one planted beside the tool) is loaded as a foreign module that
 // exports nothing, and counted, so tests can see that it was reached.
+// "kernel32.dll" is loaded with the program; its SetDllDirectoryA (reached
+// through GetProcAddress, from Windows XP SP1 on) takes the current
+// directory out of the search.
 #include <algorithm>
 
+#include "exports.h"
 #include "machine.h"
 
 namespace winsim {
@@ -47,6 +51,30 @@ HMODULE LoadSystem(const std::string& leaf) {
   return HandleFor(it->first);
 }
 
+// The XP, 2003 and Vista profiles carry a service pack that has
+// SetDllDirectoryA.
+bool FromWindowsXp() {
+  const OSVERSIONINFOA& v = M().version;
+  return v.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+         (v.dwMajorVersion > 5 || (v.dwMajorVersion == 5 && v.dwMinorVersion >= 1));
+}
+
+// NULL restores the standard search; "" takes the current directory out of
+// it. A directory of its own is not modelled.
+BOOL WINAPI SetDllDirectory(LPCSTR path) {
+  ApiCall call("SetDllDirectoryA", {Arg(path)});
+  if (auto fault = call.Fault()) {
+    SetLastError(static_cast<DWORD>(*fault));
+    return FALSE;
+  }
+  if (path && *path) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return FALSE;
+  }
+  M().currentDirInLibrarySearch = path == nullptr;
+  return TRUE;
+}
+
 bool ExportExists(Module& module, const std::string& function) {
   if (!module.exports.count(function) || !module.exportPresent[function]) return false;
   auto exists = module.exportExists.find(function);
@@ -65,6 +93,9 @@ void ResetModules() {
   M().modules.clear();
   M().moduleHandles.clear();
   M().foreignLoads = 0;
+  M().currentDirInLibrarySearch = true;
+  ExportFunction("kernel32.dll", "SetDllDirectoryA", &SetDllDirectory, &FromWindowsXp);
+  SetLoadedWithProgram("kernel32.dll");
 }
 
 void RegisterExport(const std::string& module, const std::string& function, FARPROC proc, bool (*exists)()) {
@@ -131,7 +162,8 @@ HMODULE LoadLibraryA(LPCSTR fileName) {
   } else {
     // A bare name: a module loaded with the program is that module;
     // otherwise the application's directory first, then the system
-    // directory, the Windows directory and the current directory.
+    // directory, the Windows directory and the current directory (unless
+    // SetDllDirectoryA took it out).
     const std::string& exe = M().moduleFileName;
     const std::string appDir = exe.substr(0, exe.rfind('\\') == std::string::npos ? 0 : exe.rfind('\\'));
     auto known = M().modules.find(Lower(leaf));
@@ -140,7 +172,9 @@ HMODULE LoadLibraryA(LPCSTR fileName) {
     } else if (!appDir.empty() && FindNode(appDir + "\\" + leaf)) {
       module = LoadForeign();
     } else if ((module = LoadSystem(leaf)) == nullptr) {
-      if (FindNode(M().windowsDir + "\\" + leaf) || FindNode(M().currentDir + "\\" + leaf)) module = LoadForeign();
+      if (FindNode(M().windowsDir + "\\" + leaf) ||
+          (M().currentDirInLibrarySearch && FindNode(M().currentDir + "\\" + leaf)))
+        module = LoadForeign();
     }
   }
   if (!module) SetLastError(ERROR_MOD_NOT_FOUND);

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/config_job.h"
+#include "common/job_protocol.h"
 #include "ui/dialog_ids.h"
 
 INT_PTR CALLBACK Win32Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -126,9 +126,9 @@ std::vector<PendingMove> PendingFileRenameOperations();
 void SimulateRestart();
 
 // ---- Modules ---------------------------------------------------------------
-// Simulated modules: "setupapi.dll" (SetupDecompressOrCopyFileA) and others
-// registered by later areas. A module can be made absent, or one of its
-// entry points.
+// Simulated modules: "setupapi.dll" (SetupDecompressOrCopyFileA),
+// "kernel32.dll" (SetDllDirectoryA) and others registered by later areas.
+// A module can be made absent, or one of its entry points.
 void SetModulePresent(const std::string& module, bool present);
 void SetExportPresent(const std::string& module, const std::string& function, bool present);
 // Current load count of a simulated module (0 when not loaded).
