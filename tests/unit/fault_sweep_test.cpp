@@ -27,6 +27,7 @@ const Failure kFailures[] = {
     {"DeleteFileA", ERROR_SHARING_VIOLATION, "ERROR_SHARING_VIOLATION"},
     {"MoveFileA", ERROR_SHARING_VIOLATION, "ERROR_SHARING_VIOLATION"},
     {"MoveFileExA", ERROR_ACCESS_DENIED, "ERROR_ACCESS_DENIED"},
+    {"CopyFileA", ERROR_DISK_FULL, "ERROR_DISK_FULL"},
     {"CreateDirectoryA", ERROR_ACCESS_DENIED, "ERROR_ACCESS_DENIED"},
     {"CreateFileA", ERROR_SHARING_VIOLATION, "ERROR_SHARING_VIOLATION"},
     {"GetFileSize", 64, "ERROR_NETNAME_DELETED"},
@@ -44,6 +45,7 @@ const Failure kFailures[] = {
     {"GetModuleFileNameA", ERROR_NOT_ENOUGH_MEMORY, "ERROR_NOT_ENOUGH_MEMORY"},
     {"LoadLibraryA", 1114, "ERROR_DLL_INIT_FAILED"},
     {"SetDllDirectoryA", ERROR_NOT_ENOUGH_MEMORY, "ERROR_NOT_ENOUGH_MEMORY"},
+    {"GetModuleHandleA", ERROR_MOD_NOT_FOUND, "ERROR_MOD_NOT_FOUND"},
     {"LoadStringA", ERROR_NOT_ENOUGH_MEMORY, "ERROR_NOT_ENOUGH_MEMORY"},
     // Registry and services.
     {"RegOpenKeyExA", ERROR_ACCESS_DENIED, "ERROR_ACCESS_DENIED"},
@@ -69,6 +71,7 @@ const Failure kFailures[] = {
     // Threads, events, the token and the restart.
     {"CreateThread", ERROR_NOT_ENOUGH_MEMORY, "ERROR_NOT_ENOUGH_MEMORY"},
     {"WaitForSingleObject", ERROR_INVALID_HANDLE, "ERROR_INVALID_HANDLE"},
+    {"GetExitCodeThread", ERROR_INVALID_HANDLE, "ERROR_INVALID_HANDLE"},
     {"CreateEventA", ERROR_ACCESS_DENIED, "ERROR_ACCESS_DENIED"},
     {"OpenProcessToken", ERROR_ACCESS_DENIED, "ERROR_ACCESS_DENIED"},
     {"LookupPrivilegeValueA", ERROR_NOT_ENOUGH_MEMORY, "ERROR_NOT_ENOUGH_MEMORY"},
@@ -89,6 +92,8 @@ struct Unfailing {
 };
 const Unfailing kCannotFail[] = {
     {"Sleep", "returns nothing"},
+    {"IsWindow", "answers yes or no"},
+    {"GetPrivateProfileStringA", "answers with the default it is given when it cannot read"},
     {"CoUninitialize", "returns nothing"},
     {"SysFreeString", "returns nothing"},
     {"WTSFreeMemory", "returns nothing"},
