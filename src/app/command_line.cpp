@@ -13,6 +13,8 @@ void ToolCommandLineInfo::ParseParam(const char* param, BOOL flag, BOOL last) {
     silentSwitch = 1;
   } else if (kv::CompareTextNoCase(text, "A") == 0) {
     scopeAnySwitch = 1;
+  } else if (kv::CompareTextNoCase(text, "N") == 0) {
+    noRestartSwitch = 1;
   } else {
     unknownSeen = 1;
   }
@@ -25,6 +27,11 @@ RunMode ToolCommandLineInfo::GetRunMode(BOOL& scopeAny) const {
   if (!silentSwitch) return RunModeSetup;
   if (scopeAnySwitch) scopeAny = 1;
   return RunModeSilentSetup;
+}
+
+BOOL ToolCommandLineInfo::NoRestart() const {
+  BOOL scopeAny = 0;
+  return GetRunMode(scopeAny) == RunModeSilentSetup && noRestartSwitch ? 1 : 0;
 }
 
 void ParseCommandLine(ToolCommandLineInfo& info, int argc, const char* const* argv) {

@@ -1,6 +1,7 @@
-// The tool's command line: the switches D (removal), S (silent setup) and A
-// (silent setup open to any address), each optionally after one "-" or "/",
-// letter case ignored, and the run mode they choose.
+// The tool's command line: the switches D (removal), S (silent setup), A
+// (silent setup open to any address) and N (silent setup that leaves the
+// restart of Windows to the administrator), each optionally after one "-"
+// or "/", letter case ignored, and the run mode they choose.
 #ifndef KV_APP_COMMAND_LINE_H
 #define KV_APP_COMMAND_LINE_H
 
@@ -32,10 +33,15 @@ class ToolCommandLineInfo {
   // mode.
   RunMode GetRunMode(BOOL& scopeAny) const;
 
+  // 1 when the run is a silent Setup given N: it then requests no restart.
+  // N has no effect on the other modes.
+  BOOL NoRestart() const;
+
   int32_t unknownSeen = 0;
   int32_t removeSwitch = 0;
   int32_t silentSwitch = 0;
   int32_t scopeAnySwitch = 0;
+  int32_t noRestartSwitch = 0;
 };
 
 // Hands each argument after the program's name (argv[1] to argv[argc - 1])

@@ -26,7 +26,13 @@ void PostUntilQueued(HWND window, UINT message) {
 }  // namespace
 
 ConfigJob::ConfigJob()
-    : ownerWindow(nullptr), workerThread(nullptr), mode(JobModeSetup), result(JobOk), restartNeeded(0) {}
+    : ownerWindow(nullptr),
+      workerThread(nullptr),
+      mode(JobModeSetup),
+      result(JobOk),
+      restartNeeded(0),
+      serverOutcome(SuiteAsFound),
+      panelOutcome(SuiteAsFound) {}
 
 // The worker works on this object: it must have ended before the object goes.
 ConfigJob::~ConfigJob() { Wait(); }
@@ -100,6 +106,8 @@ int32_t ConfigJob::SetupSequence(int32_t& restartNeeded) {
   if (programUpdate.InstallUpdate() == 1) restartNeeded = 1;
   // Also after a failed stop: what it took down before failing comes back.
   if (stopping) suite.RestartStatusServer();
+  if (suite.serverStopped) serverOutcome = suite.serverRestarted ? SuiteRestarted : SuiteNotRestarted;
+  if (suite.panelClosed) panelOutcome = suite.panelRelaunched ? SuiteRestarted : SuiteNotRestarted;
   return JobOk;
 }
 

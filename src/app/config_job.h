@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "app/run_report.h"
 #include "common/job_protocol.h"
 #include "firewall/firewall_setting.h"
 #include "update/program_update.h"
@@ -55,6 +56,10 @@ class ConfigJob : public WorkerJob {
   int32_t mode;
   int32_t result;
   int32_t restartNeeded;
+  // What became of the status server service and the status panel
+  // (ReportSuite), for the run's report.
+  int32_t serverOutcome;
+  int32_t panelOutcome;
 };
 
 #endif  // KV_APP_CONFIG_JOB_H

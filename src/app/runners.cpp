@@ -8,7 +8,33 @@
 #include "ui/message_catalogue.h"
 #include "ui/removal_dialog.h"
 
-int32_t RunSetupWizard(DialogRunner& dialogs, int32_t& restart) {
+namespace {
+
+// What the work did, read once the worker has ended, for the run's report.
+void NoteWork(const ConfigJob& job, RunReport& report) {
+  report.workDone = 1;
+  for (int profile = 0; profile < 2; ++profile)
+    report.exceptions[profile] = job.firewallSetting.changedInProfile[profile];
+  const int32_t sharing = job.firewallSetting.sharingResult;
+  report.sharing = sharing < 0 ? SharingFailed
+                   : sharing == 0 ? SharingUnchanged
+                   : job.mode == JobModeRemoval ? SharingOff
+                                                : SharingOn;
+  for (int row = 0; row < 2; ++row) {
+    const int32_t installed = job.programUpdate.installResults[row];
+    report.files[row] = installed == 0 || installed == 1 ? FileReplaced
+                        : installed == -1               ? FileAtRestart
+                        : installed == 2                ? FileUnchanged
+                                                        : FileFailed;
+  }
+  report.service = job.serverOutcome;
+  report.panel = job.panelOutcome;
+  if (job.restartNeeded) report.restart = RestartLeftPending;
+}
+
+}  // namespace
+
+int32_t RunSetupWizard(DialogRunner& dialogs, int32_t& restart, RunReport& report) {
   ConfigJob job;
   restart = 0;
 
@@ -26,6 +52,7 @@ int32_t RunSetupWizard(DialogRunner& dialogs, int32_t& restart) {
   consent.SetJob(&job);
   if (dialogs.RunModal(kConsentDialogTemplate, consent) != IDOK) return JobOk;
 
+  NoteWork(job, report);
   result = job.result;
   if (result != JobOk) {
     ShowResultMessage(JobModeSetup, result);
@@ -39,7 +66,7 @@ int32_t RunSetupWizard(DialogRunner& dialogs, int32_t& restart) {
   return JobOk;
 }
 
-int32_t RunRemoval(DialogRunner& dialogs) {
+int32_t RunRemoval(DialogRunner& dialogs, RunReport& report) {
   ConfigJob job;
   int32_t result = job.PreCheck(JobModeRemoval);
   if (result != JobOk) {
@@ -51,6 +78,7 @@ int32_t RunRemoval(DialogRunner& dialogs) {
   removal.SetJob(&job);
   if (dialogs.RunModal(kRemovalDialogTemplate, removal) != IDOK) return JobOk;
 
+  NoteWork(job, report);
   result = job.result;
   if (result == JobOk) {
     ShowDoneMessage(JobModeRemoval);
@@ -60,7 +88,7 @@ int32_t RunRemoval(DialogRunner& dialogs) {
   return result;
 }
 
-int32_t RunSilentSetup(int32_t& restart, BOOL scopeAny) {
+int32_t RunSilentSetup(int32_t& restart, BOOL scopeAny, RunReport& report) {
   ConfigJob job;
   restart = 0;
   int32_t result = job.PreCheck(JobModeSetup);
@@ -70,6 +98,7 @@ int32_t RunSilentSetup(int32_t& restart, BOOL scopeAny) {
   // were not made, and the run must not pass for done.
   if (!job.Start(nullptr, JobModeSetup, scopeAny)) return JobFirewallChangeFailed;
   job.Wait();
+  NoteWork(job, report);
   result = job.result;
   if (result == JobOk) restart = job.restartNeeded;
   return result;

@@ -13,26 +13,22 @@ typedef BOOL(WINAPI* InitiateShutdownFunction)(LPSTR machineName, LPSTR message,
 
 }  // namespace
 
-void RestartWindows(const std::string& message, DWORD reason) {
-  if (GetOsLevel() <= OsLevelNt4) {
-    RestartWithExitWindows();
-    return;
-  }
+int RestartWindows(const std::string& message, DWORD reason) {
+  if (GetOsLevel() <= OsLevelNt4) return RestartWithExitWindows();
   // From the system directory: a copy planted beside the tool must not run.
   kv::UniqueModule advapi(kv::LoadSystemLibrary("ADVAPI32.DLL"));
-  if (!advapi) return;
+  if (!advapi) return 0;
   const auto initiate = kv::EntryPoint<InitiateShutdownFunction>(advapi.get(), "InitiateSystemShutdownExA");
-  if (!initiate) return;
+  if (!initiate) return 0;
   EnableShutdownPrivilege();
   std::vector<char> text(message.begin(), message.end());
   text.push_back('\0');
-  initiate(nullptr, text.data(), 0, FALSE, TRUE, reason);
-  advapi.reset();
+  return initiate(nullptr, text.data(), 0, FALSE, TRUE, reason) ? 1 : 0;
 }
 
-void RestartWithExitWindows() {
+int RestartWithExitWindows() {
   EnableShutdownPrivilege();
-  ExitWindowsEx(EWX_REBOOT, 0);
+  return ExitWindowsEx(EWX_REBOOT, 0) ? 1 : 0;
 }
 
 void EnableShutdownPrivilege() {

@@ -16,11 +16,13 @@ const DWORD kRestartReason = 0x80030004;
 // InitiateSystemShutdownExA from the system directory's "ADVAPI32.DLL" for
 // the local computer, with `message`, no time-out, applications not forced
 // closed, a restart afterwards and `reason`; no restart at all when the
-// library or the function is missing. Nothing is reported.
-void RestartWindows(const std::string& message, DWORD reason);
+// library or the function is missing. 1 when the system accepted the
+// request, else 0 (the run's event tells it; nothing else is reported).
+int RestartWindows(const std::string& message, DWORD reason);
 
-// ExitWindowsEx(EWX_REBOOT) with the shutdown privilege enabled first.
-void RestartWithExitWindows();
+// ExitWindowsEx(EWX_REBOOT) with the shutdown privilege enabled first; 1
+// when the system accepted it, else 0.
+int RestartWithExitWindows();
 
 // Enables SeShutdownPrivilege in the process's token where there is one (not
 // on the 95 family); failures are passed over.

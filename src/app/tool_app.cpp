@@ -5,7 +5,9 @@
 #include "app/command_line.h"
 #include "app/instance_guard.h"
 #include "app/library_search.h"
+#include "app/run_report.h"
 #include "app/system_restart.h"
+#include "common/job_protocol.h"
 #include "ui/dialog_ids.h"
 #include "ui/string_table.h"
 
@@ -30,18 +32,27 @@ BOOL ToolApp::InitInstance() {
   for (const std::string& argument : arguments_) argv.push_back(argument.c_str());
   ParseCommandLine(commandLine, static_cast<int>(argv.size()), argv.data());
   BOOL scopeAny = FALSE;
-  switch (commandLine.GetRunMode(scopeAny)) {
+  report.mode = commandLine.GetRunMode(scopeAny);
+  report.scopeAny = scopeAny;
+  report.noRestart = commandLine.NoRestart();
+  switch (report.mode) {
     case RunModeRemoval:
-      exitCode = RunRemoval(dialogs_);
+      exitCode = RunRemoval(dialogs_, report);
       break;
     case RunModeSilentSetup:
-      exitCode = RunSilentSetup(restartRequested, scopeAny);
+      exitCode = RunSilentSetup(restartRequested, scopeAny, report);
+      // With N the restart is the administrator's: "done, restart pending".
+      if (report.noRestart && exitCode == JobOk && restartRequested) {
+        restartRequested = 0;
+        exitCode = kExitRestartPending;
+      }
       break;
     case RunModeSetup:
     default:
-      exitCode = RunSetupWizard(dialogs_, restartRequested);
+      exitCode = RunSetupWizard(dialogs_, restartRequested, report);
       break;
   }
+  reportRun_ = true;
   return FALSE;
 }
 
@@ -50,6 +61,12 @@ int ToolApp::ExitInstance() {
     CloseHandle(instanceEvent);
     instanceEvent = nullptr;
   }
-  if (restartRequested) RestartWindows(LoadTableText(kTextRestartMessage), kRestartReason);
+  if (restartRequested)
+    report.restart = RestartWindows(LoadTableText(kTextRestartMessage), kRestartReason) ? RestartRequested
+                                                                                       : RestartLeftPending;
+  if (reportRun_) {
+    report.exitCode = static_cast<uint32_t>(exitCode);
+    ReportRun(report);
+  }
   return exitCode;
 }

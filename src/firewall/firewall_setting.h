@@ -51,15 +51,16 @@ class FirewallSetting {
   void SetScopeAny(BOOL scopeAny) { this->scopeAny = scopeAny; }
   void SetDisableFileAndPrintSharing(BOOL disable) { disableFileAndPrintSharing = disable; }
 
- private:
-  int32_t disableFileAndPrintSharing = 0;  // Removal: also switch File and Printer Sharing off
-  int32_t scopeAny = 0;                    // Setup: open the exceptions to any address
   // What the last Add or Remove did, for the run's report: per profile
   // (domain, standard) the programs authorized or removed; File and Printer
   // Sharing switched in both profiles (1), refused in one (-1), or not
   // touched (0).
   int32_t changedInProfile[2] = {0, 0};
   int32_t sharingResult = 0;
+
+ private:
+  int32_t disableFileAndPrintSharing = 0;  // Removal: also switch File and Printer Sharing off
+  int32_t scopeAny = 0;                    // Setup: open the exceptions to any address
 };
 
 #endif  // KV_FIREWALL_FIREWALL_SETTING_H

@@ -13,6 +13,7 @@ TEST_F(CommandLineTest, ArgumentsChooseTheRunMode) {
     std::vector<const char*> args;
     RunMode mode;
     BOOL scopeAny;
+    BOOL noRestart = 0;
   } cases[] = {
       {{}, RunModeSetup, 0},
       {{"D"}, RunModeRemoval, 0},
@@ -37,6 +38,11 @@ TEST_F(CommandLineTest, ArgumentsChooseTheRunMode) {
       {{"\x82\x72"}, RunModeSetup, 0},    // full-width S
       {{"/\x83\x44"}, RunModeSetup, 0},   // a katakana whose trail byte is "D"
       {{"S", "\x82\x60"}, RunModeSetup, 0},  // full-width A
+      {{"S", "N"}, RunModeSilentSetup, 0, 1},
+      {{"/n", "-s", "a"}, RunModeSilentSetup, 1, 1},
+      {{"N"}, RunModeSetup, 0},             // N without S: the wizard, which asks
+      {{"D", "n"}, RunModeRemoval, 0},      // no effect on the removal
+      {{"S", "N", "X"}, RunModeSetup, 0},
   };
   for (const auto& c : cases) {
     std::vector<const char*> argv = {"KV_UPDAT.EXE"};
@@ -48,6 +54,7 @@ TEST_F(CommandLineTest, ArgumentsChooseTheRunMode) {
     for (const char* arg : c.args) line += std::string("[") + arg + "]";
     EXPECT_EQ(info.GetRunMode(scopeAny), c.mode) << line;
     EXPECT_EQ(scopeAny, c.scopeAny) << line;
+    EXPECT_EQ(info.NoRestart(), c.noRestart) << line;
   }
 }
 

@@ -8,6 +8,7 @@
 #include "suite_fixture.h"
 #include "ui/dialog_ids.h"
 #include "update_fixture.h"
+#include "winsim/eventlog_control.h"
 #include "winsim/firewall_control.h"
 #include "winsim/printer_control.h"
 #include "winsim/thread_control.h"
@@ -104,61 +105,71 @@ TEST_F(ToolAppTest, EachOutcomeShowsItsTextAndEndsWithItsCode) {
     int exitCode;
     std::vector<Box> boxes;
     int restarts;
+    DWORD event;  // the run's event as Event Viewer shows its id; 0: none
   } cases[] = {
       // The wizard
-      {"wizard, done", {}, nothing, {PressOk()}, Agree(), {}, 0, {kSetupDone}, 0},
+      {"wizard, done", {}, nothing, {PressOk()}, Agree(), {}, 0, {kSetupDone}, 0, 1000},
       {"wizard, files wait, Yes", {}, [] { ShipNewerLibraryInUse(); winsim::AnswerMessageBox(IDYES); },
-       {PressOk()}, Agree(), {}, 0, {kAskRestart}, 1},
+       {PressOk()}, Agree(), {}, 0, {kAskRestart}, 1, 1000},
       {"wizard, files wait, No", {}, [] { ShipNewerLibraryInUse(); winsim::AnswerMessageBox(IDNO); },
-       {PressOk()}, Agree(), {}, 0, {kAskRestart}, 0},
+       {PressOk()}, Agree(), {}, 0, {kAskRestart}, 0, 1100},
       {"wizard, no firewall", {}, [] { winsim::SetFirewallInstalled(false); }, {PressOk()}, {}, {}, 2,
-       {kFirewallUnavailable}, 0},
+       {kFirewallUnavailable}, 0, 1202},
       {"wizard, no administrator", {}, [] { winsim::SetAdministrator(false); }, {PressOk()}, {}, {}, 3,
-       {kNotAdministrator}, 0},
-      {"wizard, suite missing", {}, [] { DeleteFileA(kDll); }, {PressOk()}, {}, {}, 4, {kNotInstalled}, 0},
+       {kNotAdministrator}, 0, 1203},
+      {"wizard, suite missing", {}, [] { DeleteFileA(kDll); }, {PressOk()}, {}, {}, 4, {kNotInstalled}, 0, 1204},
       {"wizard, firewall refuses", {}, [] { winsim::InjectFault("INetFwAuthorizedApplications::Add", E_ACCESSDENIED); },
-       {PressOk()}, Agree(), {}, 6, {kChangeFailed}, 0},
-      {"wizard, consent cancelled", {}, nothing, {PressOk()}, {PressEsc()}, {}, 0, {}, 0},
+       {PressOk()}, Agree(), {}, 6, {kChangeFailed}, 0, 1206},
+      {"wizard, consent cancelled", {}, nothing, {PressOk()}, {PressEsc()}, {}, 0, {}, 0, 1003},
       {"wizard, disagree", {}, nothing, {PressOk()},
-       {ScrollReadmeToEnd(ScrollWay::ScrollBar), Click(kDisagreeButton), PressOk()}, {}, 0, {}, 0},
+       {ScrollReadmeToEnd(ScrollWay::ScrollBar), Click(kDisagreeButton), PressOk()}, {}, 0, {}, 0, 1003},
       // Keys pressed before the worker's first message do not end the run.
       {"wizard, firewall refuses, Esc right after OK", {},
        [] { winsim::InjectFault("INetFwAuthorizedApplications::Add", E_ACCESSDENIED); }, {PressOk()},
-       Agree(false, {AtOnce(PressEsc()), AtOnce(ClickCloseBox())}), {}, 6, {kChangeFailed}, 0},
+       Agree(false, {AtOnce(PressEsc()), AtOnce(ClickCloseBox())}), {}, 6, {kChangeFailed}, 0, 1206},
       // The worker's last message is posted again until it is queued.
       {"wizard, the finished message refused once", {},
        [] { winsim::InjectFault("PostMessageA", ERROR_NOT_ENOUGH_MEMORY, "dialog 103", 1, 1); }, {PressOk()},
-       Agree(), {}, 0, {kSetupDone}, 0},
+       Agree(), {}, 0, {kSetupDone}, 0, 1000},
       {"wizard, no worker", {}, [] { winsim::InjectFault("CreateThread", ERROR_NOT_ENOUGH_MEMORY); }, {PressOk()},
-       Agree(), {}, 6, {kChangeFailed}, 0},
+       Agree(), {}, 6, {kChangeFailed}, 0, 1206},
       // Removal
-      {"removal, done", {"/d"}, [] { SeedSuiteExceptions(); }, {}, {}, {Click(1001), PressOk()}, 0, {kRemovalDone}, 0},
+      {"removal, done", {"/d"}, [] { SeedSuiteExceptions(); }, {}, {}, {Click(1001), PressOk()}, 0, {kRemovalDone}, 0, 1002},
       {"removal, no firewall", {"-D"}, [] { winsim::SetFirewallInstalled(false); }, {}, {}, {}, 2,
-       {kFirewallUnavailable}, 0},
-      {"removal, nothing to remove", {"D"}, nothing, {}, {}, {}, 5, {kNoExceptions}, 0},
+       {kFirewallUnavailable}, 0, 1202},
+      {"removal, nothing to remove", {"D"}, nothing, {}, {}, {}, 5, {kNoExceptions}, 0, 1205},
       {"removal, firewall refuses", {"D"}, [] { SeedSuiteExceptions(); winsim::InjectFault("INetFwAuthorizedApplications::Remove", E_ACCESSDENIED); },
-       {}, {}, {Click(1001), PressOk()}, 6, {kChangeFailed}, 0},
-      {"removal, cancelled", {"D"}, [] { SeedSuiteExceptions(); }, {}, {}, {PressEsc()}, 0, {}, 0},
+       {}, {}, {Click(1001), PressOk()}, 6, {kChangeFailed}, 0, 1206},
+      {"removal, cancelled", {"D"}, [] { SeedSuiteExceptions(); }, {}, {}, {PressEsc()}, 0, {}, 0, 1003},
       {"removal, no worker", {"D"}, [] { SeedSuiteExceptions(); winsim::InjectFault("CreateThread", ERROR_NOT_ENOUGH_MEMORY); },
-       {}, {}, {Click(1001), PressOk()}, 6, {kChangeFailed}, 0},
+       {}, {}, {Click(1001), PressOk()}, 6, {kChangeFailed}, 0, 1206},
       // Silent Setup shows nothing, whatever happens
-      {"silent, done", {"S"}, nothing, {}, {}, {}, 0, {}, 0},
-      {"silent, files wait", {"/s", "-a"}, [] { ShipNewerLibraryInUse(); }, {}, {}, {}, 0, {}, 1},
-      {"silent, no administrator", {"S"}, [] { winsim::SetAdministrator(false); }, {}, {}, {}, 3, {}, 0},
+      {"silent, done", {"S"}, nothing, {}, {}, {}, 0, {}, 0, 1000},
+      {"silent, files wait", {"/s", "-a"}, [] { ShipNewerLibraryInUse(); }, {}, {}, {}, 0, {}, 1, 1000},
+      {"silent, files wait, the restart refused", {"S"}, [] { ShipNewerLibraryInUse(); winsim::RefuseRestart(ERROR_ACCESS_DENIED); },
+       {}, {}, {}, 0, {}, 1, 1100},
+      // N leaves the restart to the administrator: 3010 when files wait.
+      {"silent N, files wait", {"S", "N"}, [] { ShipNewerLibraryInUse(); }, {}, {}, {}, 3010, {}, 0, 1001},
+      {"silent N, nothing waits", {"/S", "-n"}, nothing, {}, {}, {}, 0, {}, 0, 1000},
+      {"removal, N changes nothing", {"D", "N"}, [] { SeedSuiteExceptions(); }, {}, {}, {Click(1001), PressOk()}, 0,
+       {kRemovalDone}, 0, 1002},
+      // A log that refuses the event changes nothing else.
+      {"silent, the log refuses", {"S"}, [] { winsim::InjectFault("ReportEventA", 1502); }, {}, {}, {}, 0, {}, 0, 0},
+      {"silent, no administrator", {"S"}, [] { winsim::SetAdministrator(false); }, {}, {}, {}, 3, {}, 0, 1203},
       {"silent, firewall refuses", {"S"}, [] { winsim::InjectFault("INetFwAuthorizedApplications::Add", E_ACCESSDENIED); },
-       {}, {}, {}, 6, {}, 0},
+       {}, {}, {}, 6, {}, 0, 1206},
       // A worker that cannot start did nothing: not 0.
       {"silent, no worker", {"S"}, [] { winsim::InjectFault("CreateThread", ERROR_NOT_ENOUGH_MEMORY); }, {}, {}, {}, 6,
-       {}, 0},
+       {}, 0, 1206},
       // The result is read only once the worker has ended.
       {"silent, firewall refuses, the wait fails", {"S"},
        [] {
          winsim::InjectFault("INetFwAuthorizedApplications::Add", E_ACCESSDENIED);
          winsim::InjectFault("WaitForSingleObject", ERROR_INVALID_HANDLE, "", 0, 1);
        },
-       {}, {}, {}, 6, {}, 0},
+       {}, {}, {}, 6, {}, 0, 1206},
       // Another instance, in this or another user's session
-      {"second instance", {"S"}, [] { winsim::HoldNamedEvent("Global\\Patch::KV_UPDAT", 0, true); }, {}, {}, {}, 1, {}, 0},
+      {"second instance", {"S"}, [] { winsim::HoldNamedEvent("Global\\Patch::KV_UPDAT", 0, true); }, {}, {}, {}, 1, {}, 0, 0},
   };
   for (const auto& c : cases) {
     FreshMachine();
@@ -172,6 +183,12 @@ TEST_F(ToolAppTest, EachOutcomeShowsItsTextAndEndsWithItsCode) {
     EXPECT_EQ(Boxes(), c.boxes) << c.name;
     // How the restart is made (the same for every run) is AWholeSetupWithAnUpdate's.
     EXPECT_EQ(static_cast<int>(winsim::RestartRequests().size()), c.restarts) << c.name;
+    // Its type and text for each id are RunReportTest's.
+    const auto events = winsim::ReportedEvents();
+    EXPECT_EQ(events.size(), c.event ? 1u : 0u) << c.name;
+    if (!events.empty()) {
+      EXPECT_EQ(events[0].id & 0xFFFF, c.event) << c.name;
+    }
     // Silent runs, second instances and failed removal checks show no dialog.
     if (c.intro.empty() && c.consent.empty() && c.removal.empty()) {
       EXPECT_TRUE(user.Shown().empty()) << c.name;
