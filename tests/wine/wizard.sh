@@ -5,7 +5,9 @@
 # driver): the introduction, the read-me scrolled to its end, agree, OK, and
 # the box that ends the run, whose text and the program's exit code must be
 # the case's. One case per way of scrolling, so every way the driver
-# scrolls is shown to enable the agree button.
+# scrolls is shown to enable the agree button. Both dialogs must open in
+# the middle of the screen; one case starts the program from another
+# directory, where it must find the read-me beside itself.
 #
 #   wizard.sh --lane i686|x86_64 [--build DIR] --work DIR
 #
@@ -16,12 +18,13 @@ set -euo pipefail
 
 # name | a setting of the stand-ins (HKLM\SOFTWARE\KvTestbed, DWORD 1) or - |
 # how Next is pressed (a click or the Enter key) | how the read-me is
-# scrolled | the box's text id | the program's exit code
+# scrolled | the box's text id | the program's exit code | the directory
+# (below drive C:) the program is started in
 CASES=(
-  "thumb|-|click|thumb|5008|0"
-  "page|-|enter|page|5008|0"
-  "bottom|-|click|bottom|5008|0"
-  "wheel-refused|FirewallRefusesChanges|enter|wheel|5029|6"
+  "thumb|-|click|thumb|5008|0|kv"
+  "page|-|enter|page|5008|0|kv"
+  "bottom-elsewhere|-|click|bottom|5008|0|."
+  "wheel-refused|FirewallRefusesChanges|enter|wheel|5029|6|kv"
 )
 LIMIT=60  # seconds for each Wine program
 
@@ -47,7 +50,7 @@ fail() {
 }
 
 for row in "${CASES[@]}"; do
-  IFS='|' read -r name setting next way text_id expected_code <<<"$row"
+  IFS='|' read -r name setting next way text_id expected_code start_dir <<<"$row"
   dir=$work/$name
   mkdir -p "$dir"
   export WINEPREFIX=$dir/prefix
@@ -63,20 +66,21 @@ for row in "${CASES[@]}"; do
   press_next="click 1"
   [ "$next" = enter ] && press_next="key enter"
 
-  # The program looks for Readme.txt in its current directory.
-  (cd "$kv" && exec timeout "$LIMIT" "$WINELOADER" 'C:\kv\KV_UPDAT.EXE') </dev/null >"$dir/program.stdout" \
+  # The program looks for Readme.txt in its current directory, then beside
+  # itself.
+  (cd "$WINEPREFIX/drive_c/$start_dir" && exec timeout "$LIMIT" "$WINELOADER" 'C:\kv\KV_UPDAT.EXE') </dev/null >"$dir/program.stdout" \
     2>"$dir/program.stderr" &
   program=$!
   set +e
   timeout "$LIMIT" "$WINELOADER" 'C:\kv\uidriver.exe' --limit "$LIMIT" \
-    "wait intro" "$press_next" "wait consent" "expect 1000 disabled" "expect 1 disabled" "scroll 1004 $way" \
+    "wait intro" "centred" "$press_next" "wait consent" "centred" "expect 1000 disabled" "expect 1 disabled" "scroll 1004 $way" \
     "expect 1000 enabled" "click 1000" "expect 1000 checked" "expect 1 enabled" "click 1" \
     "wait box 60" "answer ok" </dev/null >"$dir/driver.stdout" 2>"$dir/driver.stderr"
   driver_code=$?
   wait "$program"
   code=$?
   set -e
-  tr -d '\r' <"$dir/driver.stdout" >"$dir/box.txt"
+  tr -d '\r' <"$dir/driver.stdout" | grep -vx centred >"$dir/box.txt" || true
 
   [ "$driver_code" -eq 0 ] || fail "$name: the driver ended with $driver_code: $(grep '^uidriver:.*failed\|took more' "$dir/driver.stderr" || true)"
   expected_text=$(tool_text "$text_id")
@@ -84,7 +88,7 @@ for row in "${CASES[@]}"; do
   [ "$code" -eq "$expected_code" ] || fail "$name: KV_UPDAT.EXE ended with $code, expected $expected_code"
   stop_wineserver
   rm -rf "$WINEPREFIX"
-  echo "$name: next by $next, scrolled by $way, box $text_id, exit code $code ($((SECONDS - case_started)) s)"
+  echo "$name: started in C:\\$start_dir, next by $next, scrolled by $way, box $text_id, exit code $code ($((SECONDS - case_started)) s)"
 done
 rm -rf "$work/template"
 

@@ -4,6 +4,7 @@
 
 #include "common/job_protocol.h"
 #include "ui/dialog_ids.h"
+#include "ui/win32/window_place.h"
 
 INT_PTR CALLBACK Win32Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
@@ -22,6 +23,7 @@ bool Win32Dialog::Refuses(const MSG& message) const {
 
 void Win32Dialog::OnInit(HWND window) {
   window_ = window;
+  CenterWhenUnowned(window);
   if (HWND box = Item(kReadmeBox)) readme_.Attach(box, controller_, *this);
   controller_.OnInitDialog(*this);
 }
