@@ -9,10 +9,11 @@
 . "$ROOT/testbed/wine/session.sh"
 
 LIMIT=60  # seconds for any one program of a scenario
-# The tool's runs trace their dialogs (a message box is one too) and the
-# restart request, which Wine's advapi32 takes as a stub: it reports the call
-# as a fixme with its arguments and restarts nothing.
-TOOL_TRACE=-all,trace+dialog,fixme+advapi
+# The tool's runs trace their dialogs (a message box is one too), the
+# restart request and the run's event, which Wine's advapi32 takes as stubs:
+# it reports each call as a fixme with its arguments (an event's type and
+# id) and restarts nothing; the event's inserts go to the eventlog channel.
+TOOL_TRACE=-all,trace+dialog,fixme+advapi,+eventlog
 SESSION_MANAGER='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager'
 SYSTEM32='C:\windows\system32'
 
@@ -67,6 +68,19 @@ run_tool() {  # LABEL [ARG]...
   local label=$1
   shift
   WINEDEBUG=$TOOL_TRACE run_bounded "$label" 'C:\kv\KV_UPDAT.EXE' "$@"
+}
+
+# The same from a batch file, as a start-up script runs it: LABEL.exit-code
+# gets the whole exit code as cmd's ERRORLEVEL shows it (the code Wine gives
+# the host is cut to its low byte: 3010 arrives as 194).
+run_tool_in_batch() {  # LABEL [ARG]...
+  local label=$1
+  shift
+  printf '@echo off\r\nC:\\kv\\KV_UPDAT.EXE %s\r\necho %%ERRORLEVEL%%\r\n' "$*" >"$drive_c/kv/$label.bat"
+  WINEDEBUG=$TOOL_TRACE run_bounded "$label" cmd /c "C:\\kv\\$label.bat"
+  local code
+  code=$(tr -d '\r' <"$scenario/$label.stdout" | tail -n 1)
+  if [[ $code =~ ^[0-9]+$ ]]; then echo "$code" >"$scenario/$label.exit-code"; fi
 }
 
 start_tool() {  # LABEL [ARG]...
@@ -148,6 +162,28 @@ showed_window() { grep -q ':trace:dialog:' "$scenario/$1.stderr"; }
 restart_requests() {  # LABEL
   sed -n 's/^.*:fixme:advapi:InitiateSystemShutdownExA //p' "$scenario/$1.stderr"
 }
+
+# The events the run LABEL wrote: "TYPE ID INSERT|INSERT|...", one a line,
+# the inserts in UTF-8 (Wine traces them as UTF-16 with \XXXX escapes).
+run_events() {  # LABEL
+  awk '/:fixme:advapi:ReportEventA / { if (line != "") print line; split($0, a, /[(,]/); line = a[3] " " a[5]; n = 0; next }
+       /:eventlog:ReportEventW L"/ { sub(/^[^"]*L"/, ""); sub(/"$/, ""); line = line (n++ ? "|" : " ") $0 }
+       END { if (line != "") print line }' "$scenario/$1.stderr" |
+    perl -CS -pe 's/\\([0-9a-f]{4})/chr(hex($1))/ge'
+}
+
+# The inserts of an event, from the words of the tool's message table:
+# mode, exit code, exceptions in the domain and the standard profile, File
+# and Printer Sharing, ZAMPUX.DLL, ZAMWTQNT.EXE, service, panel, restart.
+event_inserts() {  # INSERT...
+  local IFS='|'
+  echo "$*"
+}
+ADDED='追加しました' REMOVED='削除しました' UNCHANGED='変更していません' SHARING_ON='有効にしました'
+REPLACED='新しい版に置き換えました' AT_RESTART='次回の Windows の起動時に置き換えます'
+AS_FOUND='元の状態のままです' RESTARTED='停止し、再び開始しました'
+RESTART_NOT_NEEDED='必要ありません' RESTART_REQUESTED='要求しました' RESTART_LEFT='必要ですが、実行していません'
+SILENT_SETUP='サイレント セットアップ (S)'
 
 # Text ID as such a trace writes a narrow string: its code page 932 bytes,
 # those above 0x7F as \xNN (ASCII escapes are written as in strings.rc).

@@ -92,12 +92,15 @@ check_no_restart_request() {  # LABEL
 }
 
 # Silent Setup, local subnet and any address: the firewall work alone (no
-# shipped files, so nothing to update). ARGUMENTS|SCOPE.
-SILENT_CASES=("S|LocalSubNet" "S A|*")
+# shipped files, so nothing to update), its event, and the event source
+# registered with the program's own path. ARGUMENTS|SCOPE|MODE AS THE EVENT
+# NAMES IT.
+SILENT_CASES=("S|LocalSubNet|$SILENT_SETUP" "S A|*|サイレント セットアップ、すべてのアドレス (S A)")
+EVENT_SOURCE='HKLM\SYSTEM\CurrentControlSet\Services\Eventlog\Application\KV_UPDAT'
 scenario_silent() {
-  local row arguments scope
+  local row arguments scope mode
   for row in "${SILENT_CASES[@]}"; do
-    IFS='|' read -r arguments scope <<<"$row"
+    IFS='|' read -r arguments scope mode <<<"$row"
     fresh_scenario "silent-${arguments// /-}"
     run_tool run $arguments
     end_scenario
@@ -105,6 +108,10 @@ scenario_silent() {
     check_exceptions "$scope"
     check_file_and_printer_sharing Enabled
     check_no_restart_request run
+    check "event" "$(run_events run)" "0x0004 0x400003e8 $(event_inserts "$mode" 0 "$ADDED" "$ADDED" "$SHARING_ON" \
+      "$UNCHANGED" "$UNCHANGED" "$AS_FOUND" "$AS_FOUND" "$RESTART_NOT_NEEDED")"
+    check "event source" "$(reg_value "$EVENT_SOURCE" EventMessageFile)|$(reg_value "$EVENT_SOURCE" TypesSupported)" \
+      'C:\kv\KV_UPDAT.EXE|0x00000007'
     scenario_done
   done
 }
@@ -130,20 +137,37 @@ scenario_update() {
   check "staging copies" "$(staging_copies)" ""
   check "pending renames" "$(pending_renames)" ""
   check_no_restart_request run
+  check "event" "$(run_events run)" "0x0004 0x400003e8 $(event_inserts "$SILENT_SETUP" 0 "$ADDED" "$ADDED" \
+    "$SHARING_ON" "$REPLACED" "$REPLACED" "$RESTARTED" "$RESTARTED" "$RESTART_NOT_NEEDED")"
   scenario_done
 }
 
 # The print spooler stopped (as in a new prefix), so the running status
 # server is left alone and its image cannot be replaced: ZAMPUX.DLL is
 # replaced now, ZAMWTQNT.EXE waits for the next start, and the silent run
-# asks for a restart, which Wine's stub does not carry out. A restart played
-# afterwards puts the new server in place.
+# asks for a restart, which Wine's stub does not carry out; given N it asks
+# for none and ends with 3010. A restart played afterwards puts the new
+# server in place.
+# NAME|ARGUMENTS|EXIT CODE|EVENT ID|MODE AS THE EVENT NAMES IT|ITS RESTART
+DEFERRED_CASES=(
+  "deferred|S|0|0x400003e8|$SILENT_SETUP|$RESTART_REQUESTED"
+  "deferred-no-restart|S N|3010|0x400003e9|サイレント セットアップ、再起動なし (S N)|$RESTART_LEFT"
+)
 scenario_deferred() {
-  fresh_scenario deferred newer
+  local row name arguments code id mode restart
+  for row in "${DEFERRED_CASES[@]}"; do
+    IFS='|' read -r name arguments code id mode restart <<<"$row"
+    deferred_case
+  done
+}
+deferred_case() {
+  fresh_scenario "$name" newer
   start_service ZAMWTQNT
-  run_tool run S
+  run_tool_in_batch run $arguments
   end_scenario
-  check_run run 0 none
+  check_run run "$code" none
+  check "event" "$(run_events run)" "0x0004 $id $(event_inserts "$mode" "$code" "$ADDED" "$ADDED" "$SHARING_ON" \
+    "$REPLACED" "$AT_RESTART" "$AS_FOUND" "$AS_FOUND" "$restart")"
   check_events ZAMWTQNT.log 'started, version 1.2.0.0'
   check_versions 1.3.0.0 1.2.0.0
   check "staging copies" "$(staging_copies)" ZAMWTQNT.000
@@ -154,10 +178,14 @@ scenario_deferred() {
   # Machine, message (the trace cuts it), time-out, force, reboot, reason.
   local request message
   request=$(restart_requests run)
+  if [ "$code" = 3010 ]; then
+    check "restart request" "$request" ""
+  else
   check "restart request" "$(sed 's/ ".*"\(\.\.\.\)\? / MESSAGE /' <<<"$request")" '(null) MESSAGE 0 0 1 0x80030004'
   message=$(sed 's/^[^"]*"\(.*\)"\(\.\.\.\)\? [^"]*$/\1/' <<<"$request")
   [ -n "$message" ] && [[ "$(traced_text 5040)" == "$message"* ]] ||
     fail "restart message: want text 5040, got '$message'"
+  fi
 
   # The restart: a fresh start of the prefix, which carries out the renames.
   "$WINESERVER" </dev/null >/dev/null 2>&1
@@ -269,18 +297,20 @@ no_suite() { rm "$drive_c/windows/system32/ZAMPUX.DLL"; }
 
 # Failed pre-checks: the exit code, and the box of the wizard or of the
 # removal, or nothing at all in a silent run; nothing changed.
-# NAME|PREPARATION|ARGUMENTS|EXIT CODE|BOX (text id, or none)
+# Each writes its error event: its type and id, the mode and the exit code
+# among its inserts, nothing changed.
+# NAME|PREPARATION|ARGUMENTS|EXIT CODE|BOX (text id, or none)|EVENT ID|MODE
 PRECHECK_CASES=(
-  "no-firewall-silent|no_firewall|S|2|none"
-  "no-firewall-wizard|no_firewall||2|5024"
-  "no-suite-silent|no_suite|S|4|none"
-  "no-suite-wizard|no_suite||4|5026"
-  "no-exceptions|:|D|5|5028"
+  "no-firewall-silent|no_firewall|S|2|none|0xc00004b2|$SILENT_SETUP"
+  "no-firewall-wizard|no_firewall||2|5024|0xc00004b2|セットアップ ウィザード"
+  "no-suite-silent|no_suite|S|4|none|0xc00004b4|$SILENT_SETUP"
+  "no-suite-wizard|no_suite||4|5026|0xc00004b4|セットアップ ウィザード"
+  "no-exceptions|:|D|5|5028|0xc00004b5|削除 (D)"
 )
 scenario_prechecks() {
-  local row name preparation arguments code box steps
+  local row name preparation arguments code box steps id mode
   for row in "${PRECHECK_CASES[@]}"; do
-    IFS='|' read -r name preparation arguments code box <<<"$row"
+    IFS='|' read -r name preparation arguments code box id mode <<<"$row"
     fresh_scenario "$name"
     $preparation
     if [ "$box" = none ]; then
@@ -294,6 +324,8 @@ scenario_prechecks() {
     check_run run "$code" "$([ "$box" = none ] && echo none || echo shown)"
     [ "$box" = none ] || check "box" "$(box_texts run)" "$(tool_text "$box")"
     check_exceptions -
+    check "event" "$(run_events run)" "0x0001 $id $(event_inserts "$mode" "$code" "$UNCHANGED" "$UNCHANGED" \
+      "$UNCHANGED" "$UNCHANGED" "$UNCHANGED" "$AS_FOUND" "$AS_FOUND" "$RESTART_NOT_NEEDED")"
     scenario_done
   done
 }
@@ -312,6 +344,7 @@ scenario_second_instance() {
   end_scenario
   check_run second 1 none
   check_no_restart_request second
+  check "second instance's event" "$(run_events second)" ""
   check_run first 0 none
   check_events ZAMWTQNT.log 'started, version 1.2.0.0' 'stop requested (stop), stopping in 6000 ms' \
     'stopped, version 1.2.0.0' 'started, version 1.3.0.0'
