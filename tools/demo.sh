@@ -144,8 +144,9 @@ echo "$program_line" >"$run/program"
 date +%H:%M:%S.%3N >"$run/started"
 started=$EPOCHREALTIME
 set +e
-# Wine's fixme channel of advapi32 records the restart request.
-(cd "$tool_dir" && WINEDEBUG=-all,fixme+advapi timeout "$limit" "$WINELOADER" 'C:\kv\KV_UPDAT.EXE' "${arguments[@]}" \
+# Wine's fixme channel of advapi32 records the restart request and the
+# event's type and id, its eventlog channel the event's inserts.
+(cd "$tool_dir" && WINEDEBUG=-all,fixme+advapi,+eventlog timeout "$limit" "$WINELOADER" 'C:\kv\KV_UPDAT.EXE' "${arguments[@]}" \
   </dev/null >"$run/tool.stdout" 2>"$run/tool.stderr")
 echo $? >"$run/exit-code"
 set -e

@@ -25,6 +25,10 @@ EXPECTED=(
   'reason 0x80030004'
   'message 対応 Kestrovane 設定ツール... (as far as Wine'"'"'s trace shows it)'
   '0 JobOk'
+  'Event ID 1101, Warning'
+  '実行モード: サイレント セットアップ (S)'
+  'ZAMWTQNT.EXE: 次回の Windows の起動時に置き換えます'
+  'Windows の再起動: 要求しました'
 )
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -71,6 +75,15 @@ echo 0 >"$run/exit-code"
 mkdir -p "$run/logs"
 echo '0124:fixme:advapi:InitiateSystemShutdownExA (null) "\x91\xce\x89\x9e Kestrovane \x90\xdd\x92\xe8\x83c\x81[\x83\x8b\x82"... 0 0 1 0x80030004' \
   >"$run/tool.stderr"
+# The event as Wine traces it: the call with type and id, then the inserts.
+{
+  echo '0124:fixme:advapi:ReportEventA (00000000CAFE4242,0x0002,0x0000,0x8000044d,0000000000000000,0x000a,0x00000000,000000000021F918,0000000000000000): stub'
+  for insert in '\30b5\30a4\30ec\30f3\30c8 \30bb\30c3\30c8\30a2\30c3\30d7 (S)' 0 - - - - \
+    '\6b21\56de\306e Windows \306e\8d77\52d5\6642\306b\7f6e\304d\63db\3048\307e\3059' - - \
+    '\8981\6c42\3057\307e\3057\305f'; do
+    echo "0124:warn:eventlog:ReportEventW L\"$insert\""
+  done
+} >>"$run/tool.stderr"
 
 report_print "$run" >"$work/report.txt"
 failures=0

@@ -180,6 +180,34 @@ report_restart() {  # RUN
   } | report_table
 }
 
+# The run's event as Event Viewer shows it: Wine traces the call of
+# ReportEventA (type and id) and, on its eventlog channel, the inserts
+# (UTF-16, \XXXX escapes); the text is the message of events.mc with them.
+REPORT_MESSAGES=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/src/ui/resources/events.mc
+report_event() {  # RUN
+  report_heading "The run's event (Application log, source KV_UPDAT; from Wine's trace)"
+  local type id
+  read -r type id < <(grep -a -m1 'fixme:advapi:ReportEventA ' "$1/tool.stderr" |
+    awk -F '[(,]' '{ print $3, $5 }' || true)
+  if [ -z "${id:-}" ]; then
+    echo "  none written"
+    return
+  fi
+  case $type in 0x0001) type=Error ;; 0x0002) type=Warning ;; *) type=Information ;; esac
+  printf '  Event ID %d, %s\n' $((id & 0xFFFF)) "$type"
+  grep -a ':eventlog:ReportEventW L"' "$1/tool.stderr" | sed 's/^[^"]*L"//; s/"$//' |
+    perl -CS -pe 's/\\([0-9a-f]{4})/chr(hex($1))/ge' >"$1/event-inserts"
+  awk -v id=$((id & 0xFFFF)) -v inserts="$1/event-inserts" '
+    BEGIN { n = 0; while ((getline line < inserts) > 0) value[++n] = line }
+    $0 == "MessageId=" id { found = 1; next }
+    found && /^Language=/ { text = 1; next }
+    text && $0 == "." { exit }
+    text {
+      for (i = n; i >= 1; --i) gsub("%" i, value[i])
+      print "  " $0
+    }' "$REPORT_MESSAGES"
+}
+
 report_exit_code() {  # RUN
   local code name when todo
   code=$(cat "$1/exit-code")
@@ -206,6 +234,7 @@ report_print() {  # RUN
   report_timeline "$1"
   report_pending "$1"
   report_restart "$1"
+  report_event "$1"
   report_exit_code "$1"
   printf '\n  The tool ran %s s; the files of this run are in %s.\n' "$(cat "$1/seconds")" "${1#"$PWD"/}"
 }
