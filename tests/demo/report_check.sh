@@ -19,8 +19,7 @@ EXPECTED=(
   'after domain (none)'
   'standard 139/TCP (none) yes, * (any address)'
   'domain 445/TCP no, LocalSubNet (none)'
-  'after delete C:\windows\system32\ZAMWTQNT.EXE'
-  'rename C:\windows\system32\ZAMWTQNT.000 -> C:\windows\system32\ZAMWTQNT.EXE'
+  'after replace C:\windows\system32\ZAMWTQNT.000 -> C:\windows\system32\ZAMWTQNT.EXE'
   'delete C:\0\経.txt'
   'reason 0x80030004'
   'message 対応 Kestrovane 設定ツール... (as far as Wine'"'"'s trace shows it)'
@@ -58,7 +57,7 @@ WINE REGISTRY Version 2
 "139:TCP"="139:TCP:*:Enabled:@xpsp2res.dll,-22004"
 
 [System\\CurrentControlSet\\Control\\Session Manager] 1
-"PendingFileRenameOperations"=str(7):"\\??\\C:\\windows\\system32\\ZAMWTQNT.EXE\0\0\\??\\C:\\windows\\system32\\ZAMWTQNT.000\0\\??\\C:\\windows\\system32\\ZAMWTQNT.EXE\0\\??\\C:\\0\\\x7d4c.txt\0\0"
+"PendingFileRenameOperations"=str(7):"\\??\\C:\\windows\\system32\\ZAMWTQNT.000\0!\\??\\C:\\windows\\system32\\ZAMWTQNT.EXE\0\\??\\C:\\0\\\x7d4c.txt\0\0"
 REG
 for when in before after; do
   state_files_and_registry "$work/$when" "$work/run/$when"

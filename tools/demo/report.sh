@@ -141,12 +141,13 @@ report_pending() {  # RUN
   report_heading "Replacements at the next start of Windows (PendingFileRenameOperations)"
   for when in before after; do
     awk -v when="$when" '
-      { sub(/^\\\?\?\\/, ""); item[++n] = $0 }
+      { replacing[n + 1] = sub(/^!/, ""); sub(/^\\\?\?\\/, ""); item[++n] = $0 }
       END {
         if (n == 0) { printf "%s\t(none)\n", when; exit }
         for (i = 1; i + 1 <= n; i += 2) {
           if (item[i + 1] == "") printf "%s\tdelete\t%s\n", (i == 1 ? when : ""), item[i]
-          else printf "%s\trename\t%s -> %s\n", (i == 1 ? when : ""), item[i], item[i + 1]
+          else printf "%s\t%s\t%s -> %s\n", (i == 1 ? when : ""), replacing[i + 1] ? "replace" : "rename",
+                      item[i], item[i + 1]
         }
       }' "$1/$when/pending"
   done | { printf 'When\tOperation\tFile\n'; cat; } | report_table
