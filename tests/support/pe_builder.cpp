@@ -7,8 +7,7 @@
 //          data entry, then the resource data
 #include "pe_builder.h"
 
-#include <cstdio>
-#include <stdexcept>
+#include <string>
 
 namespace kvtest {
 
@@ -51,67 +50,6 @@ class Bytes {
  private:
   std::vector<uint8_t> data_;
 };
-
-// UTF-8 to UTF-16 code units, for the Basic Multilingual Plane (no
-// validation beyond what tests need).
-std::u16string Utf16(const std::string& text) {
-  std::u16string out;
-  for (size_t i = 0; i < text.size();) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    const size_t n = c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-    if (c >= 0xF0 || i + n > text.size()) throw std::invalid_argument("not UTF-8 of the Basic Multilingual Plane");
-    uint32_t cp = n == 3 ? c & 0x0F : n == 2 ? c & 0x1F : c;
-    for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    out.push_back(static_cast<char16_t>(cp));
-    i += n;
-  }
-  return out;
-}
-
-// One node of a version block: WORD wLength, WORD wValueLength, WORD wType,
-// the key (UTF-16, NUL-terminated), padding to a DWORD, the value, then the
-// children, each starting on a DWORD boundary. wLength covers the node up to
-// the end of its last child, without trailing padding; wValueLength counts
-// WCHARs for text values and bytes for binary ones.
-struct VersionNode {
-  std::string key;
-  bool text = false;
-  std::vector<uint8_t> value;  // binary value, or UTF-16 text with its NUL
-  uint16_t valueLength = 0;
-  std::vector<VersionNode> children;
-};
-
-std::vector<uint8_t> Serialize(const VersionNode& node) {
-  Bytes out;
-  out.U16(0);  // wLength, filled in below
-  out.U16(node.valueLength);
-  out.U16(node.text ? 1 : 0);
-  for (char16_t c : Utf16(node.key)) out.U16(c);
-  out.U16(0);
-  out.PadTo(4);
-  out.Raw(node.value);
-  for (const VersionNode& child : node.children) {
-    out.PadTo(4);
-    out.Raw(Serialize(child));
-  }
-  if (out.size() > 0xFFFF) throw std::length_error("version block too large");
-  out.Put16(0, static_cast<uint16_t>(out.size()));
-  return out.data();
-}
-
-VersionNode TextNode(const std::string& key, const std::string& value) {
-  const std::u16string wide = Utf16(value);
-  Bytes bytes;
-  for (char16_t c : wide) bytes.U16(c);
-  bytes.U16(0);
-  return {key, true, bytes.data(), static_cast<uint16_t>(wide.size() + 1), {}};
-}
-
-std::string Hex4(uint16_t v) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%04X", v);
-  return text;
-}
 
 // The .rsrc section's raw bytes for one resource: the directories by type,
 // by id and by language, one entry each and each pointing to the next, the
@@ -207,19 +145,18 @@ std::vector<uint8_t> BuildVersionBlock(const VersionResource& resource) {
         Half(product[2], product[3]), 0x3Fu, 0u, 0x00040004u, 1u, 0u, 0u, 0u})
     fixed.U32(v);
 
-  VersionNode root{"VS_VERSION_INFO", false, fixed.data(), static_cast<uint16_t>(fixed.size()), {}};
-  if (!resource.strings.empty()) {
-    VersionNode table{Hex4(resource.language) + Hex4(resource.codePage), true, {}, 0, {}};
-    for (const auto& entry : resource.strings) table.children.push_back(TextNode(entry.first, entry.second));
-    root.children.push_back({"StringFileInfo", true, {}, 0, {table}});
-  }
-  if (resource.translation) {
-    Bytes pair;
-    pair.U16(resource.language);
-    pair.U16(resource.codePage);
-    root.children.push_back({"VarFileInfo", true, {}, 0, {{"Translation", false, pair.data(), 4, {}}}});
-  }
-  return Serialize(root);
+  // The root node: WORD wLength, WORD wValueLength, WORD wType (binary), the
+  // key in UTF-16 with its NUL, padding to a DWORD, the value.
+  Bytes out;
+  out.U16(0);  // wLength, filled in below
+  out.U16(static_cast<uint16_t>(fixed.size()));
+  out.U16(0);
+  for (char c : std::string("VS_VERSION_INFO")) out.U16(static_cast<uint8_t>(c));
+  out.U16(0);
+  out.PadTo(4);
+  out.Raw(fixed.data());
+  out.Put16(0, static_cast<uint16_t>(out.size()));
+  return out.data();
 }
 
 std::vector<uint8_t> BuildPeWithVersion(const VersionResource& resource) {

@@ -8,8 +8,9 @@
 std::vector<uint8_t> VersionedImage(FileVersion version, const std::string& tag) {
   kvtest::VersionResource resource;
   resource.fileVersion = {{version.major, version.minor, version.build, version.revision}};
-  if (!tag.empty()) resource.strings = {{"FileDescription", tag}};
-  return kvtest::BuildPeWithVersion(resource);
+  std::vector<uint8_t> image = kvtest::BuildPeWithVersion(resource);
+  image.insert(image.end(), tag.begin(), tag.end());  // overlay bytes tell images apart
+  return image;
 }
 
 std::vector<uint8_t> UnversionedImage(const std::string& tag) {

@@ -113,13 +113,10 @@ std::vector<uint8_t> ExpandSzdd(const std::vector<uint8_t>& data) {
 }
 
 unsigned DetectSetupCompression(const std::vector<uint8_t>& data) {
-  static const uint8_t kKwaj[4] = {'K', 'W', 'A', 'J'};
   static const uint8_t kMscf[4] = {'M', 'S', 'C', 'F'};
   if (data.size() < 8) return kCompressionNone;
   if (StartsWith(data, kSzddSignature, sizeof kSzddSignature)) return kCompressionWinLza;
-  // Both the KWAJ and the cabinet signature are reported as MSZIP and both are
-  // then read as a cabinet (Wine's setupapi does exactly this).
-  if (StartsWith(data, kKwaj, sizeof kKwaj) || StartsWith(data, kMscf, sizeof kMscf)) return kCompressionMszip;
+  if (StartsWith(data, kMscf, sizeof kMscf)) return kCompressionMszip;
   return kCompressionNone;
 }
 

@@ -26,10 +26,9 @@ enum SetupCompression : unsigned {
   kCompressionNone = 0,
   kCompressionWinLza = 1,
   kCompressionMszip = 2,
-  kCompressionNtcab = 3,
 };
-// By the first eight bytes: the full SZDD signature, "KWAJ", or "MSCF"; a
-// shorter file is uncompressed.
+// By the first eight bytes: the full SZDD signature, or "MSCF"; a shorter
+// file is uncompressed.
 unsigned DetectSetupCompression(const std::vector<uint8_t>& data);
 
 struct CabinetEntry {

@@ -510,19 +510,9 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
     return INVALID_HANDLE_VALUE;
   }
   *findData = handle.entries[0];
-  handle.next = 1;
   const uintptr_t id = M().nextHandle += 4;
   M().finds[id] = std::move(handle);
   return reinterpret_cast<HANDLE>(id);
-}
-
-BOOL FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findData) {
-  ApiCall call("FindNextFileA", {Hex(reinterpret_cast<uintptr_t>(findFile))});
-  auto it = M().finds.find(reinterpret_cast<uintptr_t>(findFile));
-  if (it == M().finds.end()) return Fail(ERROR_INVALID_HANDLE);
-  if (it->second.next >= it->second.entries.size()) return Fail(ERROR_NO_MORE_FILES);
-  *findData = it->second.entries[it->second.next++];
-  return TRUE;
 }
 
 BOOL FindClose(HANDLE findFile) {
@@ -601,17 +591,6 @@ BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
   if (!dir) return Fail(FindNode(pathName) ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
   if (Child(dir, leaf)) return Fail(ERROR_ALREADY_EXISTS);
   NewNode(dir, leaf, true);
-  return TRUE;
-}
-
-BOOL RemoveDirectoryA(LPCSTR pathName) {
-  ApiCall call("RemoveDirectoryA", {Arg(pathName)});
-  if (auto fault = call.Fault()) return Fail(static_cast<DWORD>(*fault));
-  Node* node = pathName && *pathName ? FindNode(pathName) : nullptr;
-  if (!node) return Fail(pathName && *pathName ? MissingError(pathName) : ERROR_PATH_NOT_FOUND);
-  if (!node->directory || !node->parent) return Fail(267);  // ERROR_DIRECTORY
-  if (!node->children.empty()) return Fail(ERROR_DIR_NOT_EMPTY);
-  node->parent->children.erase(UpperAnsi(node->name));
   return TRUE;
 }
 

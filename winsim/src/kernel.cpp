@@ -171,13 +171,6 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
   return static_cast<DWORD>(name.size());
 }
 
-DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
-  ApiCall call("GetCurrentDirectoryA", {Dec(size)});
-  std::string dir = M().currentDir;
-  if (dir.size() == 2) dir += "\\";  // a drive root keeps its backslash
-  return CopyOut(dir, buffer, size);
-}
-
 // A timed wait on the clock; Sleep(INFINITE) never ends.
 void Sleep(DWORD milliseconds) {
   ApiCall call("Sleep", {Dec(milliseconds)});

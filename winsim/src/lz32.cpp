@@ -1,9 +1,10 @@
 // winsim: LZ32 (LZOpenFileA, LZCopy, LZClose) over the simulated file system.
 //
 // Handles: a plain file gets a small positive number; an SZDD file opened for
-// reading gets one of the sixteen compressed handles 0x400-0x40F, and when
-// all sixteen are taken it is opened as a plain file instead. Failures are
-// negative: HFILE_ERROR (-1) from LZOpenFileA, an LZERROR_* from LZCopy.
+// reading gets a compressed handle from 0x400 up. (LZ32 has only sixteen of
+// those; the tool holds one at a time, so the limit is not simulated.)
+// Failures are negative: HFILE_ERROR (-1) from LZOpenFileA, an LZERROR_*
+// from LZCopy.
 #include "lz32.h"
 
 #include <algorithm>
@@ -17,7 +18,6 @@ namespace detail {
 namespace {
 
 const INT kFirstCompressedHandle = 0x400;
-const INT kCompressedHandles = 16;
 const INT kFirstPlainHandle = 0x20;
 // LZCopy moves the data in pieces of this size, each one write, so a full
 // disk leaves a destination of whole pieces. This is Wine's buffer; the size
@@ -26,24 +26,20 @@ const size_t kCopyBuffer = 1000;
 const WORD kShareModes = 0x70;
 const DWORD kErrorInvalidData = 13;  // ERROR_INVALID_DATA
 
-bool IsCompressedHandle(INT handle) {
-  return handle >= kFirstCompressedHandle && handle < kFirstCompressedHandle + kCompressedHandles;
-}
-
 std::shared_ptr<OpenFile> Lookup(INT handle) {
   auto it = M().lzFiles.find(handle);
   return it == M().lzFiles.end() ? nullptr : it->second;
 }
 
 INT FreeCompressedHandle() {
-  for (INT h = kFirstCompressedHandle; h < kFirstCompressedHandle + kCompressedHandles; ++h)
-    if (!M().lzFiles.count(h)) return h;
-  return 0;
+  INT handle = kFirstCompressedHandle;
+  while (M().lzFiles.count(handle)) ++handle;
+  return handle;
 }
 
 INT NewPlainHandle() {
   INT handle = M().nextLzHandle;
-  while (IsCompressedHandle(handle) || M().lzFiles.count(handle)) handle += 4;
+  while (M().lzFiles.count(handle)) handle += 4;
   M().nextLzHandle = handle + 4;
   return handle;
 }
@@ -176,7 +172,6 @@ INT LzOpen(const std::string& name, OFSTRUCT* ofs, WORD style) {
   Node* node = FindNode(file->path);
   if (!node || ClassifyLz(node->data) != LzKind::Szdd) return handle;
   const INT compressed = FreeCompressedHandle();
-  if (!compressed) return handle;  // all compressed handles taken: stays plain
   M().lzFiles.erase(handle);
   file->expanding = true;
   M().lzFiles[compressed] = file;
@@ -185,12 +180,7 @@ INT LzOpen(const std::string& name, OFSTRUCT* ofs, WORD style) {
 
 LONG LzCopy(INT source, INT destination) {
   std::shared_ptr<OpenFile> in = Lookup(source);
-  if (!in) {
-    // A closed compressed handle fails as a read; any other number is first
-    // taken for a file to examine, which fails, and 0 bytes are reported
-    // (Wine's LZ32 does both).
-    return IsCompressedHandle(source) ? LZERROR_READ : 0;
-  }
+  if (!in) return LZERROR_BADINHANDLE;
   Node* inNode = FindNode(in->path);
   if (!inNode || inNode->directory) return LZERROR_READ;
 
@@ -201,8 +191,7 @@ LONG LzCopy(INT source, INT destination) {
     in->position = std::max(in->position, expanded.size());
   } else {
     // A plain handle is examined once more from its start: an SZDD file is
-    // expanded through a compressed handle of its own, a file with an
-    // unknown method copies nothing.
+    // expanded, a file with an unknown method copies nothing.
     switch (ClassifyLz(inNode->data)) {
       case LzKind::Plain:
         content = inNode->data;
@@ -210,7 +199,6 @@ LONG LzCopy(INT source, INT destination) {
       case LzKind::UnknownMethod:
         return 0;
       case LzKind::Szdd:
-        if (!FreeCompressedHandle()) return 0;
         content = ExpandSzdd(inNode->data);
         break;
     }

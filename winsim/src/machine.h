@@ -34,9 +34,9 @@ struct Node {
   std::map<std::string, std::unique_ptr<Node>> children;  // key: upper-cased long name
 };
 
+// A search: what matched, in the order FindFirstFileA reports the first.
 struct FindHandle {
   std::vector<WIN32_FIND_DATAA> entries;
-  size_t next = 0;
 };
 
 struct Module {

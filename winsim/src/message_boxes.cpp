@@ -1,12 +1,13 @@
 // winsim: message boxes. Nobody sits at the simulated screen: a box is
-// answered at once, by the answer a test queued or else by its default
+// answered at once, by the answer a test queued or else by its first
 // button, and recorded. An answer the box has no button for can never come,
 // so that box would stay open for ever: the call is recorded as one that
 // never returns and answers 0.
 //
-// The button sets modelled are those of MB_OK, MB_OKCANCEL and MB_YESNO;
-// any other fails with ERROR_NOT_SUPPORTED, so that code relying on one
-// shows at once.
+// The button sets modelled are those the tool uses, MB_OK and MB_YESNO,
+// with the first button the default; any other set, or another default
+// button, fails with ERROR_NOT_SUPPORTED, so that code relying on one shows
+// at once.
 #include <algorithm>
 #include <deque>
 
@@ -33,9 +34,9 @@ Boxes& B() {
 
 // The buttons of a box, in order; empty for a set that is not modelled.
 std::vector<int> ButtonsOf(UINT type) {
+  if (type & kDefaultButtonMask) return {};
   switch (type & kTypeMask) {
     case MB_OK: return {IDOK};
-    case MB_OKCANCEL: return {IDOK, IDCANCEL};
     case MB_YESNO: return {IDYES, IDNO};
     default: return {};
   }
@@ -79,10 +80,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     answer = B().answers.front();
     B().answers.pop_front();
   } else {
-    // A default button beyond the box's buttons leaves the first one the
-    // default.
-    const size_t index = (type & kDefaultButtonMask) >> 8;
-    answer = buttons[index < buttons.size() ? index : 0];
+    answer = buttons[0];
   }
   if (std::find(buttons.begin(), buttons.end(), answer) == buttons.end()) {
     RecordBlockedForever("MessageBoxA(" + Arg(text) + ") waiting for answer " + Dec(answer) +

@@ -4,10 +4,12 @@
 // in no header.
 //
 // The behaviour is that of Wine's setupapi:
-// - Without a compression type the first eight bytes decide: the SZDD
-//   signature means LZ expansion, "KWAJ" or "MSCF" a cabinet; anything else,
+// - The tool passes no compression type, so the first eight bytes decide:
+//   the SZDD signature means LZ expansion, "MSCF" a cabinet; anything else,
 //   including a file shorter than eight bytes or one that cannot be read, is
 //   copied with CopyFile (so a missing source gives ERROR_FILE_NOT_FOUND).
+//   A given type is not simulated, nor Wine's reading of KWAJ files as
+//   cabinets.
 // - SZDD goes through LZ32: an unreadable source or an uncreatable target
 //   gives ERROR_FILE_NOT_FOUND, a failed LZCopy ERROR_INVALID_DATA. The
 //   target receives the source's last-write time. A stream that ends early,
@@ -86,8 +88,8 @@ DWORD ExtractCabinet(const std::string& source, const std::string& target) {
   Node* from = FindNode(source);
   if (!from || from->directory) return ERROR_FILE_NOT_FOUND;
   CabinetEntry entry;
-  // A file that is no readable cabinet (a KWAJ file, say) extracts nothing,
-  // and Wine still reports success.
+  // A file that is no readable cabinet extracts nothing, and Wine still
+  // reports success.
   if (!ExtractFirstCabinetFile(from->data, &entry)) return ERROR_SUCCESS;
 
   // CreateFile with OPEN_ALWAYS: an existing target is reused, not truncated.
@@ -119,22 +121,14 @@ DWORD SetupDecompressOrCopyFile(PCSTR source, PCSTR target, PUINT compressionTyp
   if (auto fault = call.Fault()) return static_cast<DWORD>(*fault);
   if (!source || !target) return ERROR_INVALID_PARAMETER;
 
-  unsigned compression = kCompressionNone;
-  if (compressionType) {
-    compression = *compressionType;
-  } else if (Node* node = FindNode(source)) {
-    if (!node->directory) compression = DetectSetupCompression(node->data);
-  }
-  switch (compression) {
-    case kCompressionNone:
-      return PlainCopy(source, target);
+  Node* node = FindNode(source);
+  switch (node && !node->directory ? DetectSetupCompression(node->data) : kCompressionNone) {
     case kCompressionWinLza:
       return ExpandLz(source, target);
     case kCompressionMszip:
-    case kCompressionNtcab:
       return ExtractCabinet(source, target);
     default:
-      return ERROR_INVALID_PARAMETER;
+      return PlainCopy(source, target);
   }
 }
 

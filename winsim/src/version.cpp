@@ -1,7 +1,6 @@
 // winsim: version resources (version.dll), read from the real PE bytes of
 // the simulated files. The behaviour follows Windows XP and Wine: the size
-// reported is twice the resource plus 4 bytes (room for the ANSI copies of
-// the strings that VerQueryValueA hands out), the block is copied as stored,
+// reported is twice the resource plus 4 bytes, the block is copied as stored,
 // and a file without a version resource fails with
 // ERROR_RESOURCE_DATA_NOT_FOUND (ERROR_FILE_NOT_FOUND on the 95 family).
 //
@@ -10,12 +9,12 @@
 // against Wine 8 on the test PE files and on cuts of them.
 //
 // Only PE images (PE32 and PE32+) are read; 16-bit NE files count as having
-// no version resource, and VerQueryValueA reads the 32-bit block layout only.
+// no version resource. VerQueryValueA answers the root ("\\", the fixed file
+// info) only: the tool asks for nothing else, so keys below it are not found.
 
 #include <algorithm>
 #include <cstring>
 
-#include "codepage.h"
 #include "machine.h"
 
 namespace winsim {
@@ -166,61 +165,12 @@ DWORD NoVersionError() {
                                                                 : ERROR_RESOURCE_DATA_NOT_FOUND;
 }
 
-// ---- Code page conversion of keys and string values -----------------------
-
-// ANSI (the system code page) to UTF-16, one character at a time; a byte
-// without a mapping becomes '?'.
-std::u16string ToWide(const char* text) {
-  std::u16string result;
-  AnsiToWide(M().acp, text, std::strlen(text), u'?', &result);
-  return result;
-}
-
-// UTF-16 code units (little-endian bytes) to the system code page;
-// characters without a mapping become the code page's default character '?'.
-std::string ToAnsi(const uint8_t* units, size_t count) {
-  std::u16string wide;
-  for (size_t i = 0; i < count; ++i) wide.push_back(static_cast<char16_t>(units[2 * i] | (units[2 * i + 1] << 8)));
-  std::string result;
-  WideToAnsi(M().acp, wide.data(), wide.size(), '?', &result);
-  return result;
-}
-
-// ---- The 32-bit version block ----------------------------------------------
-// Node: WORD wLength, WORD wValueLength, WORD wType (1 text, 0 binary), the
-// NUL-terminated UTF-16 key, padding to a DWORD, the value, the children on
-// DWORD boundaries.
-
-uint16_t Word(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-const uint8_t* Align4(const uint8_t* base, const uint8_t* p) { return base + ((p - base + 3) & ~static_cast<ptrdiff_t>(3)); }
-
-size_t KeyLength(const uint8_t* node) {
+// The value of the block's root node (VS_FIXEDFILEINFO): behind the
+// 6-byte header and the NUL-terminated UTF-16 key, on a DWORD boundary.
+const uint8_t* RootValue(const uint8_t* root) {
   size_t n = 0;
-  while (Word(node + 6 + 2 * n) != 0) ++n;
-  return n;
-}
-
-const uint8_t* ValueOf(const uint8_t* node) { return Align4(node, node + 6 + 2 * (KeyLength(node) + 1)); }
-
-const uint8_t* ChildrenOf(const uint8_t* node) {
-  const size_t valueBytes = static_cast<size_t>(Word(node + 2)) * (Word(node + 4) ? 2 : 1);
-  return ValueOf(node) + ((valueBytes + 3) & ~static_cast<size_t>(3));
-}
-
-char16_t Fold(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c; }
-
-// The child whose key equals `key` (case-insensitive), or null.
-const uint8_t* FindChild(const uint8_t* node, const std::u16string& key) {
-  const uint8_t* end = node + Word(node);
-  for (const uint8_t* child = ChildrenOf(node); child < end;) {
-    bool same = true;
-    for (size_t i = 0; i < key.size() && same; ++i) same = Fold(Word(child + 6 + 2 * i)) == Fold(key[i]);
-    if (same && Word(child + 6 + 2 * key.size()) == 0) return child;
-    if (Word(child) == 0) return nullptr;
-    child += (Word(child) + 3) & ~3u;
-  }
-  return nullptr;
+  while ((root[6 + 2 * n] | root[7 + 2 * n]) != 0) ++n;
+  return root + ((6 + 2 * (n + 1) + 3) & ~static_cast<size_t>(3));
 }
 
 }  // namespace
@@ -287,11 +237,6 @@ BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD handle, DWORD length, LPVOID dat
   const uint32_t copied = std::min(std::min(size, length), kMaxSection);
   const std::vector<uint8_t> bytes = RawRange(image, offset, copied);
   std::memcpy(data, bytes.data(), copied);
-  if (copied >= 2) {
-    // Behind the block, the marker of a block whose strings are Unicode.
-    const uint16_t blockLength = Word(static_cast<const uint8_t*>(data));
-    if (length >= static_cast<DWORD>(blockLength) + 4) std::memcpy(static_cast<uint8_t*>(data) + blockLength, "FE2X", 4);
-  }
   SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
@@ -305,48 +250,14 @@ BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* buffer, PUINT length
   }
   if (!block) return FALSE;
   const uint8_t* root = static_cast<const uint8_t*>(block);
-  if (root[4] >= ' ') {
-    // A 16-bit (NE) block: winsim never produces one.
-    if (length) *length = 0;
-    SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
-    return FALSE;
-  }
-  const std::u16string path = ToWide(subBlock && *subBlock ? subBlock : "\\");
-
-  const uint8_t* node = root;
-  for (size_t start = 0; start < path.size();) {
-    size_t end = path.find(u'\\', start);
-    if (end == std::u16string::npos) end = path.size();
-    if (end == start) {  // empty component
-      ++start;
-      continue;
-    }
-    node = FindChild(node, path.substr(start, end - start));
-    if (!node) {
+  for (const char* c = subBlock; c && *c; ++c)
+    if (*c != '\\') {
       if (length) *length = 0;
       SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
       return FALSE;
     }
-    start = end;
-  }
-
-  const uint8_t* value = ValueOf(node);
-  UINT valueLength = Word(node + 2);
-  if (Word(node + 4)) {
-    // Text: the ANSI copy goes to the spare room behind the block (and its
-    // "FE2X" marker), at the same offset as the Unicode original.
-    const uint16_t blockLength = Word(root);
-    const size_t pos = static_cast<size_t>(value - root);
-    uint8_t* spare = const_cast<uint8_t*>(root) + blockLength + 4 + pos;
-    const std::string ansi = ToAnsi(value, valueLength);
-    const size_t room = blockLength > pos ? blockLength - pos : 0;
-    // The conversion of an empty text fails, and its error stays behind,
-    // though the query succeeds (as on Wine).
-    if (ansi.empty()) SetLastError(ERROR_INVALID_PARAMETER);
-    valueLength = ansi.size() <= room ? static_cast<UINT>(ansi.size()) : 0;
-    std::memcpy(spare, ansi.data(), valueLength);
-    value = spare;
-  }
+  const uint8_t* value = RootValue(root);
+  const UINT valueLength = static_cast<UINT>(root[2] | (root[3] << 8));
   if (buffer) *buffer = const_cast<uint8_t*>(value);
   if (length) *length = valueLength;
   return TRUE;

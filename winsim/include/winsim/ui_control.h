@@ -43,8 +43,7 @@ struct MessageBoxRecord {
 // Every MessageBoxA call, in order.
 std::vector<MessageBoxRecord> MessageBoxes();
 // Answers for the next boxes, in order. A box without a queued answer gets
-// its default button's id (IDOK for MB_OK; IDYES for MB_YESNO, IDNO with
-// MB_DEFBUTTON2). An answer the box has no button for never comes: the box
+// its first button's id (IDOK for MB_OK, IDYES for MB_YESNO). An answer the box has no button for never comes: the box
 // is recorded as a call that never returns (ForeverBlockedCalls) and
 // answers 0.
 void AnswerMessageBox(int answer);

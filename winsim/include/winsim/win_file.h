@@ -41,7 +41,6 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, 
 DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh);
 
 HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData);
-BOOL FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findData);
 BOOL FindClose(HANDLE findFile);
 
 DWORD GetFileAttributesA(LPCSTR fileName);
@@ -51,7 +50,6 @@ BOOL MoveFileA(LPCSTR existingFileName, LPCSTR newFileName);
 BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
 BOOL CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists);
 BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES securityAttributes);
-BOOL RemoveDirectoryA(LPCSTR pathName);
 DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size);
 
 BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR string, LPCSTR fileName);

@@ -22,7 +22,6 @@ BOOL GetVersionExA(LPOSVERSIONINFOA info);
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
 UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
-DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
 
 void Sleep(DWORD milliseconds);
 DWORD GetTickCount();

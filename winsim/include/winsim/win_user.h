@@ -27,7 +27,6 @@ typedef LONG_PTR LRESULT;
 
 // Message box styles and answers
 #define MB_OK 0x00000000L
-#define MB_OKCANCEL 0x00000001L
 #define MB_YESNO 0x00000004L
 #define MB_ICONHAND 0x00000010L
 #define MB_ICONQUESTION 0x00000020L
