@@ -362,24 +362,17 @@ std::string UserAction::DescribeKind() const {
 }
 
 namespace {
-UserAction Make(UserAction::Kind kind) {
+UserAction Make(UserAction::Kind kind, int id = 0) {
   UserAction action;
   action.kind = kind;
+  action.id = id;
   return action;
 }
 }  // namespace
 
-UserAction Click(int id) {
-  UserAction action = Make(UserAction::Kind::Click);
-  action.id = id;
-  return action;
-}
+UserAction Click(int id) { return Make(UserAction::Kind::Click, id); }
 UserAction PressOk() { return Click(IDOK); }
-UserAction DoubleClick(int id) {
-  UserAction action = Make(UserAction::Kind::DoubleClick);
-  action.id = id;
-  return action;
-}
+UserAction DoubleClick(int id) { return Make(UserAction::Kind::DoubleClick, id); }
 UserAction ScrollReadmeTo(unsigned line, ScrollWay way) {
   UserAction action = Make(UserAction::Kind::Scroll);
   action.line = line;

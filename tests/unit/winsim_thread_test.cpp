@@ -1,7 +1,7 @@
 // Threads on the simulated Windows: a worker's waits cost clock, not time;
-// the test's thread decides when the clock moves; posted messages arrive in
-// order; a wait that nothing can end is reported instead of hanging; every
-// run is the same.
+// the test's thread decides when the clock moves (that posted messages arrive
+// in order is ConfigJobTest's); a wait that nothing can end is reported
+// instead of hanging; every run is the same.
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -88,31 +88,6 @@ TEST_F(WinsimThreadTest, WorkerStaysParkedWhileTheTestThreadRuns) {
   EXPECT_EQ(winsim::NowMs(), 2000u);
   EXPECT_EQ(winsim::LiveThreadCount(), 0);
   EXPECT_FALSE(winsim::AdvanceToNextWake()) << "nothing is parked";
-  EXPECT_TRUE(CloseHandle(worker));
-}
-
-// The protocol of a job reporting to its dialog: started, a long wait,
-// finished.
-TEST_F(WinsimThreadTest, PostedMessagesArriveInOrderWhileTheWorkerWaits) {
-  const HWND dialog = winsim::CreateMessageWindow("consent");
-  const HANDLE worker = Start([dialog] {
-    PostMessageA(dialog, WM_USER + 1, 0, 0);
-    Sleep(5000);
-    PostMessageA(dialog, WM_USER + 2, 3, -4);
-    return DWORD{0};
-  });
-  auto message = winsim::WaitForPostedMessage(dialog);
-  ASSERT_TRUE(message);
-  EXPECT_EQ(message->message, static_cast<UINT>(WM_USER + 1));
-  EXPECT_EQ(winsim::NowMs(), 0u);
-  EXPECT_FALSE(winsim::TakePostedMessage(dialog));
-  message = winsim::WaitForPostedMessage(dialog);
-  ASSERT_TRUE(message);
-  EXPECT_EQ(message->message, static_cast<UINT>(WM_USER + 2));
-  EXPECT_EQ(message->wParam, 3u);
-  EXPECT_EQ(message->lParam, -4);
-  EXPECT_EQ(winsim::NowMs(), 5000u);
-  EXPECT_EQ(WaitForSingleObject(worker, INFINITE), WAIT_OBJECT_0);
   EXPECT_TRUE(CloseHandle(worker));
 }
 

@@ -1,10 +1,10 @@
 // Message boxes, the program's string table, the token and the restart of
-// Windows on the simulated machine. Expected bytes and error codes are those
-// Windows XP gives (and Wine, where the probe compares them).
+// Windows on the simulated machine (how each system restarts is
+// SystemRestartTest's, through the tool). Expected bytes and error codes are
+// those Windows XP gives (and Wine, where the probe compares them).
 #include <cstring>
 #include <string>
 
-#include "common/system_library.h"
 #include "sim_fixture.h"
 #include "win32api.h"
 #include "winsim/ui_control.h"
@@ -17,8 +17,6 @@ const DWORD kUntouched = 0xDEAD;
 // Text 5000 in code page 932: 対応 is 91CE 899E, 設定ツール 90DD 92E8 8363 815B 838B.
 const char kTitle932[] = "Windows(R) XP SP2 \x91\xCE\x89\x9E Kestrovane \x90\xDD\x92\xE8\x83\x63\x81\x5B\x83\x8B";
 const char kTitleAt1252[] = "Windows(R) XP SP2 ?? Kestrovane ?????";
-
-typedef BOOL(WINAPI* ShutdownFn)(LPSTR, LPSTR, DWORD, BOOL, BOOL, DWORD);
 
 class WinsimUiTest : public SimTest {
  protected:
@@ -122,46 +120,6 @@ TEST_F(WinsimUiTest, MessageBoxesAreAnsweredAndRecorded) {
   winsim::InjectFault("MessageBoxA", ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_EQ(MessageBoxA(nullptr, "text", nullptr, MB_OK), 0);
   EXPECT_EQ(winsim::MessageBoxes().size(), 0u);
-}
-
-// Each profile: the tool's sequence before ExitWindowsEx, and whether
-// InitiateSystemShutdownExA exists and restarts.
-TEST_F(WinsimUiTest, RestartOnEveryOperatingSystem) {
-  struct Row {
-    winsim::Os os;
-    bool tokens;      // the token calls work
-    bool shutdownEx;  // InitiateSystemShutdownExA exists
-  };
-  const Row rows[] = {
-      {winsim::Os::Win95, false, false}, {winsim::Os::Win98, false, false},    {winsim::Os::WinMe, false, false},
-      {winsim::Os::Nt351, true, false},  {winsim::Os::Nt4, true, false},       {winsim::Os::Win2000, true, false},
-      {winsim::Os::WinXp, true, true},   {winsim::Os::Server2003, true, true}, {winsim::Os::Vista, true, true},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(static_cast<int>(row.os));
-    FreshMachine();
-    winsim::SetOs(row.os);
-    SetLastError(kUntouched);
-    // Without the privilege only the 95 family restarts.
-    EXPECT_EQ(ExitWindowsEx(EWX_REBOOT, 0), row.tokens ? FALSE : TRUE);
-    EXPECT_EQ(GetLastError(), row.tokens ? 1314u : kUntouched);  // ERROR_PRIVILEGE_NOT_HELD
-    EXPECT_EQ(EnableShutdownPrivilege(), row.tokens ? "111" : "000");
-    EXPECT_EQ(GetLastError(), row.tokens ? ERROR_SUCCESS : ERROR_CALL_NOT_IMPLEMENTED);
-    EXPECT_TRUE(ExitWindowsEx(EWX_REBOOT, 0));
-
-    const HMODULE advapi32 = LoadLibraryA("C:\\WINDOWS\\system32\\ADVAPI32.DLL");
-    const auto shutdown = kv::EntryPoint<ShutdownFn>(advapi32, "InitiateSystemShutdownExA");
-    ASSERT_EQ(shutdown != nullptr, row.shutdownEx);
-    char message[] = "restart";
-    EXPECT_TRUE(!shutdown || shutdown(nullptr, message, 0, FALSE, TRUE, 0x80030004));
-    FreeLibrary(advapi32);
-
-    // What each request records is in SystemRestartTest, through the tool.
-    const std::vector<winsim::RestartRequest> requests = winsim::RestartRequests();
-    ASSERT_EQ(requests.size(), row.shutdownEx ? 3u : 2u);
-    EXPECT_FALSE(requests[0].shutdownPrivilegeEnabled);
-    EXPECT_EQ(requests[1].shutdownPrivilegeEnabled, row.tokens);
-  }
 }
 
 // Privilege names and their LUIDs, enabling the shutdown privilege, an
