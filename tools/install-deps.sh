@@ -6,6 +6,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake g++ pkg-config
+  clang-14 libclang-rt-14-dev llvm-14
   googletest libgtest-dev
   libmspack-dev mscompress gcab
   g++-mingw-w64-i686 g++-mingw-w64-x86-64

@@ -1,14 +1,16 @@
 #!/bin/bash
-# Builds the three presets and runs every test.
+# Builds the four presets and runs every test.
 #
-#   tools/test-all.sh               set up (as root), build host, win32 and win64, run all tests
-#   tools/test-all.sh --build-only  set up (as root) and build the three presets, no tests
+#   tools/test-all.sh               set up (as root), build host, host-asan, win32 and win64, run all tests
+#   tools/test-all.sh --build-only  set up (as root) and build the four presets, no tests
 #   tools/test-all.sh --lane LANE   the host's tests and the Wine tests of LANE (i686 or x86_64) only
 #
 # Run as root, it first installs what is missing (tools/install-deps.sh).
 # The Wine tests run in two lanes (testbed/wine/lanes.sh): x86_64 on every
 # machine, i686 (the shipped program) wherever this machine runs 32-bit
-# code. The run ends with one line for the host's tests and one per lane:
+# code. The sanitizer build (host-asan) runs the unit tests again and each
+# fuzz target for a bounded time (tools/sanitizers.sh). The run ends with one
+# line for the host's tests, one per lane and one for the sanitizers:
 # passed, failed, or why it was not run. A lane that this machine cannot
 # run is not a failure; any failing test is, and so is a build that fails.
 set -euo pipefail
@@ -35,15 +37,16 @@ fi
 case " $KV_LANES " in *" ${only_lane:-x86_64} "*) ;; *) usage ;; esac
 
 # The Windows builds come first: the host's Wine tests run their programs.
-for preset in win32 win64 host; do
+for preset in win32 win64 host host-asan; do
   echo "== $preset: configure and build"
   cmake --preset "$preset" --log-level=WARNING -DKV_WARNINGS_AS_ERRORS=ON >/dev/null
   cmake --build --preset "$preset"
 done
 
 if [ -n "$build_only" ]; then
-  echo "== built: build/host (library, unit tests, probe_host), build/win32 (KV_UPDAT.EXE, the" \
-    "program that ships, and the test bed) and build/win64 (the same for the x86_64 lane)"
+  echo "== built: build/host (library, unit tests, probe_host), build/host-asan (unit tests and" \
+    "fuzz targets with sanitizers), build/win32 (KV_UPDAT.EXE, the program that ships, and the" \
+    "test bed) and build/win64 (the same for the x86_64 lane)"
   exit 0
 fi
 
@@ -67,6 +70,9 @@ if [ ${#excluded[@]} -gt 0 ]; then
   label_filter=(-LE "^($(IFS='|'; echo "${excluded[*]}"))\$")
 fi
 ctest --preset host "${label_filter[@]}" 2>&1 | tee "$log" || status=1
+
+sanitizers_log=$root/build/host-asan/sanitizers.log
+tools/sanitizers.sh 2>&1 | tee "$sanitizers_log" || status=1
 
 # One line per part, from the outcome of its tests in the log ("Test #N:
 # NAME ... Passed", "***Failed", "***Skipped", "***Timeout" and so on): the
@@ -97,4 +103,5 @@ for lane in $KV_LANES; do
     [[ $line == passed* ]] || status=1
   fi
 done
+echo "sanitizers and fuzzing: $(tail -n 1 "$sanitizers_log")"
 exit $status

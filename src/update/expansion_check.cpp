@@ -102,8 +102,9 @@ bool FirstCabinetFileSize(const Bytes& cab, uint32_t& size) {
     const size_t data = block + 8 + blockExtra, dataSize = Le16(cab, block + 4);
     if (data + dataSize > cab.size()) return false;
     const uint32_t recorded = Le32(cab, block);
-    if (recorded != 0 && recorded != CabinetChecksum(&cab[block + 4], 4, CabinetChecksum(&cab[data], dataSize, 0)))
-      return false;
+    // An empty block may end the file: its data start is no byte of it.
+    const uint32_t sum = CabinetChecksum(cab.data() + data, dataSize, 0);
+    if (recorded != 0 && recorded != CabinetChecksum(&cab[block + 4], 4, sum)) return false;
     covered += Le16(cab, block + 6);
     block = data + dataSize;
   }

@@ -31,6 +31,8 @@ std::vector<DamagedFile> DamagedShippedFiles(const std::vector<uint8_t>& content
   const Bytes cabinet = archive::Cabinet({{"ZAMPUX.DLL", content}, {"README.TXT", archive::Bytes("second")}}, 256);
   Bytes changed = cabinet;
   changed[archive::FirstBlockData(cabinet) + 256 + 8 + 17] ^= 0x40;  // in the second block
+  Bytes emptyBlock = head(cabinet, archive::FirstBlockData(cabinet));
+  emptyBlock[emptyBlock.size() - 4] = emptyBlock[emptyBlock.size() - 3] = 0;  // the file ends in an empty block
   return {
       {"SZDD cut inside its header", head(szdd, 10)},
       {"SZDD cut right after its header", head(szdd, 14)},
@@ -40,6 +42,7 @@ std::vector<DamagedFile> DamagedShippedFiles(const std::vector<uint8_t>& content
       {"cabinet cut in its file table", head(cabinet, 50)},
       {"cabinet cut in its data", head(cabinet, cabinet.size() / 2)},
       {"cabinet with a changed data byte", changed},
+      {"cabinet ending in an empty data block", emptyBlock},
   };
 }
 

@@ -86,7 +86,7 @@ bool MeasureFirstFile(const std::vector<uint8_t>& cab, FirstFileExtent* extent) 
     const size_t dataAt = block + 8 + blockReserve;
     if (dataAt > cab.size() || dataAt + Le16(cab, block + 4) > cab.size()) break;
     const uint32_t stored = Le32(cab, block);
-    const uint32_t sum = CabinetChecksum(&cab[dataAt], Le16(cab, block + 4), 0);
+    const uint32_t sum = CabinetChecksum(cab.data() + dataAt, Le16(cab, block + 4), 0);  // dataAt may be the end
     if (stored && stored != CabinetChecksum(&cab[block + 4], 4, sum)) break;
     delivered += Le16(cab, block + 6);
     block = dataAt + Le16(cab, block + 4);
