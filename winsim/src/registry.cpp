@@ -72,22 +72,28 @@ RegKey* Walk(RegKey* from, const std::string& path, std::string* spelling) {
   return from;
 }
 
-// The key at `path` under a root, created with its missing parents. A new
-// key, and the parent it is added to, take the clock's time.
-RegKey* EnsureKey(HKEY root, const std::string& path) {
-  const std::string rootName = RootName(root);
-  if (rootName.empty()) return nullptr;
-  RegKey* key = &M().registry[rootName];
+// The key at `path` below `from`, created with its missing parents; a new
+// key, and the parent it is added to, take the clock's time. `spelling`
+// gets the stored names.
+RegKey* CreatePath(RegKey* from, const std::string& path, std::string* spelling) {
   for (const std::string& part : Components(path)) {
-    std::unique_ptr<RegKey>& child = key->subkeys[UpperAnsi(part)];
+    std::unique_ptr<RegKey>& child = from->subkeys[UpperAnsi(part)];
     if (!child) {
       child.reset(new RegKey);
       child->name = part;
-      child->writeTime = key->writeTime = Now();
+      child->writeTime = from->writeTime = Now();
     }
-    key = child.get();
+    from = child.get();
+    if (spelling) *spelling += "\\" + from->name;
   }
-  return key;
+  return from;
+}
+
+// The key at `path` under a root, created with its missing parents.
+RegKey* EnsureKey(HKEY root, const std::string& path) {
+  const std::string rootName = RootName(root);
+  if (rootName.empty()) return nullptr;
+  return CreatePath(&M().registry[rootName], path, nullptr);
 }
 
 RegKey* FindKey(HKEY root, const std::string& path) {
@@ -246,18 +252,8 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR, DWORD optio
   const bool created = !target;
   if (created) {
     if (!mayWrite || !(base.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
-    target = base.key;
     path = base.path;
-    for (const std::string& part : Components(name)) {
-      std::unique_ptr<RegKey>& child = target->subkeys[UpperAnsi(part)];
-      if (!child) {
-        child.reset(new RegKey);
-        child->name = part;
-        child->writeTime = target->writeTime = Now();
-      }
-      target = child.get();
-      path += "\\" + target->name;
-    }
+    target = CreatePath(base.key, name, &path);
   }
   if (!mayWrite && (rights & kWriteRights)) return ERROR_ACCESS_DENIED;
   const uintptr_t id = M().nextHandle += 4;
