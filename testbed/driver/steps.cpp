@@ -219,17 +219,17 @@ bool RectStep(Session& session, const Words&, std::string& error) {
   return true;
 }
 
-// The window's middle against the middle of the work area of the screen it
-// is on: "centred", or how far off it is.
+// The window's middle against the middle of the screen (the desktop
+// window): "centred", or how far off it is.
 bool CentredStep(Session& session, const Words&, std::string& error) {
   RECT place, area;
   if (!NeedWindow(session, error)) return false;
   GetWindowRect(session.window, &place);
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  GetWindowRect(GetDesktopWindow(), &area);
   const long dx = (place.left + place.right) / 2 - (area.left + area.right) / 2;
   const long dy = (place.top + place.bottom) / 2 - (area.top + area.bottom) / 2;
   if (dx < -1 || dx > 1 || dy < -1 || dy > 1) {
-    error = "not centred: " + std::to_string(dx) + " " + std::to_string(dy) + " px off the work area's middle";
+    error = "not centred: " + std::to_string(dx) + " " + std::to_string(dy) + " px off the screen's middle";
     return false;
   }
   PrintResult("centred");

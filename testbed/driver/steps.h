@@ -26,8 +26,8 @@
 //   point ID                 moves the mouse pointer onto the control
 //   rect                     prints the window's place on the screen:
 //                            left top width height
-//   centred                  the window is in the middle of the screen's
-//                            work area (within a pixel); prints "centred"
+//   centred                  the window is in the middle of the screen
+//                            (within a pixel); prints "centred"
 //   controls                 prints every control: id, class, states, text
 #ifndef KV_TESTBED_DRIVER_STEPS_H
 #define KV_TESTBED_DRIVER_STEPS_H

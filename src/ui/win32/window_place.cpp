@@ -2,19 +2,17 @@
 
 void CenterWhenUnowned(HWND window) {
   if (GetWindow(window, GW_OWNER)) return;
-  RECT area = {};
-  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) {
-    area.right = GetSystemMetrics(SM_CXSCREEN);
-    area.bottom = GetSystemMetrics(SM_CYSCREEN);
-  }
+  // The screen is the desktop window's rectangle: asking the system for
+  // its work area can wait on the shell while the dialog is being made.
+  RECT screen = {};
   RECT place = {};
-  if (!GetWindowRect(window, &place)) return;
+  if (!GetWindowRect(GetDesktopWindow(), &screen) || !GetWindowRect(window, &place)) return;
   const LONG width = place.right - place.left;
   const LONG height = place.bottom - place.top;
-  LONG left = area.left + (area.right - area.left - width) / 2;
-  LONG top = area.top + (area.bottom - area.top - height) / 2;
-  // Larger than the work area: its top left corner stays visible.
-  if (left < area.left) left = area.left;
-  if (top < area.top) top = area.top;
+  LONG left = screen.left + (screen.right - screen.left - width) / 2;
+  LONG top = screen.top + (screen.bottom - screen.top - height) / 2;
+  // Larger than the screen: its top left corner stays visible.
+  if (left < screen.left) left = screen.left;
+  if (top < screen.top) top = screen.top;
   SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
