@@ -88,7 +88,10 @@ bool Wait(Session& session, const Words& words, std::string& error) {
     error = "no " + words[1] + " window was shown";
     return false;
   }
-  if (!ProgramIsIdle(found)) {
+  // Wine calls a thread hung while it has not looked at its queue for five
+  // seconds, and answers a bounded send at once then; a window that takes
+  // input within the wait is ready.
+  if (!Within(limitMs, [&] { return IsWindow(found) && ProgramIsIdle(found); })) {
     error = "the " + words[1] + " window does not take input";
     return false;
   }
