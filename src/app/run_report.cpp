@@ -4,6 +4,7 @@
 // and the registration of the source that lets Event Viewer find the texts.
 #include "app/run_report.h"
 
+#include <cstddef>
 #include <string>
 
 #include "app/event_messages.h"
@@ -38,7 +39,12 @@ DWORD ExceptionsWord(const RunReport& report, int32_t changed) {
   return report.mode == 2 ? MSG_EXCEPTIONS_REMOVED : MSG_EXCEPTIONS_ADDED;
 }
 
-DWORD Pick(int32_t value, const DWORD (&words)[4]) { return value >= 0 && value < 4 ? words[value] : words[0]; }
+// The word for a value of one of the report's enumerations, listed in its
+// order; the first for a value out of range.
+template <size_t N>
+DWORD Pick(int32_t value, const DWORD (&words)[N]) {
+  return value >= 0 && static_cast<size_t>(value) < N ? words[value] : words[0];
+}
 
 // The registration Event Viewer reads; made again on every run, since the
 // tool runs from wherever it was copied. Failing is harmless: the event is
@@ -85,12 +91,10 @@ WORD RunEventType(DWORD eventId) {
 }
 
 int ReportRun(const RunReport& report) {
-  static const DWORD kSharing[4] = {MSG_NOT_CHANGED, MSG_SHARING_ON, MSG_SHARING_OFF, MSG_SHARING_FAILED};
-  static const DWORD kFile[4] = {MSG_FILE_UNCHANGED, MSG_FILE_REPLACED, MSG_FILE_AT_RESTART, MSG_FILE_FAILED};
-  static const DWORD kSuite[4] = {MSG_SUITE_AS_FOUND, MSG_SUITE_RESTARTED, MSG_SUITE_NOT_RESTARTED,
-                                  MSG_SUITE_AS_FOUND};
-  static const DWORD kRestart[4] = {MSG_RESTART_NOT_NEEDED, MSG_RESTART_REQUESTED, MSG_RESTART_LEFT,
-                                    MSG_RESTART_NOT_NEEDED};
+  static const DWORD kSharing[] = {MSG_NOT_CHANGED, MSG_SHARING_ON, MSG_SHARING_OFF, MSG_SHARING_FAILED};
+  static const DWORD kFile[] = {MSG_FILE_UNCHANGED, MSG_FILE_REPLACED, MSG_FILE_AT_RESTART, MSG_FILE_FAILED};
+  static const DWORD kSuite[] = {MSG_SUITE_AS_FOUND, MSG_SUITE_RESTARTED, MSG_SUITE_NOT_RESTARTED};
+  static const DWORD kRestart[] = {MSG_RESTART_NOT_NEEDED, MSG_RESTART_REQUESTED, MSG_RESTART_LEFT};
   const std::string inserts[kInsertCount] = {
       Word(ModeWord(report)),
       std::to_string(report.exitCode),

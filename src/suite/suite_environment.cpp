@@ -57,7 +57,8 @@ std::string SystemDirectoryPath() {
   return directory;
 }
 
-SuiteEnvironment::SuiteEnvironment() : isWin9x(0), isInstalled(0), serverStopped(0), panelClosed(0), serverRestarted(0), panelRelaunched(0) {}
+SuiteEnvironment::SuiteEnvironment()
+    : isWin9x(0), isInstalled(0), serverStopped(0), panelClosed(0), serverRestarted(0), panelRelaunched(0) {}
 
 SuiteEnvironment::~SuiteEnvironment() = default;
 
