@@ -148,6 +148,9 @@ TEST_F(ToolAppTest, EachOutcomeShowsItsTextAndEndsWithItsCode) {
       {"silent, files wait", {"/s", "-a"}, [] { ShipNewerLibraryInUse(); }, {}, {}, {}, 0, {}, 1, 1000},
       {"silent, files wait, the restart refused", {"S"}, [] { ShipNewerLibraryInUse(); winsim::RefuseRestart(ERROR_ACCESS_DENIED); },
        {}, {}, {}, 0, {}, 1, 1100},
+      // Windows refuses to start the stopped server again: 0, with a warning.
+      {"silent, the server not started again", {"S"},
+       [] { ShipNewerServer(); winsim::InjectFault("StartServiceA", 1053); }, {}, {}, {}, 0, {}, 0, 1101},
       // N leaves the restart to the administrator: 3010 when files wait.
       {"silent N, files wait", {"S", "N"}, [] { ShipNewerLibraryInUse(); }, {}, {}, {}, 3010, {}, 0, 1001},
       {"silent N, nothing waits", {"/S", "-n"}, nothing, {}, {}, {}, 0, {}, 0, 1000},
